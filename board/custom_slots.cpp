@@ -1,0 +1,73 @@
+#include "board/custom_slots.h"
+
+#include "app/platform_services.h"
+#include "audio/audio_front_end.h"
+#include "board/path_parts.h"
+#include "board/sound_catalogue.h"
+#include "hotkeys/hotkey_targets.h"
+#include "hotkeys/settings_file.h"
+
+namespace kalvor {
+
+namespace {
+constexpr std::string_view kMain = "MainWindow";
+constexpr std::string_view kDialog = "CustomSoundDialog";
+constexpr std::string_view kTitleBox = "编辑框1";
+constexpr std::string_view kPathBox = "编辑框2";
+constexpr std::string_view kFileDialog = "通用对话框1";
+}  // namespace
+
+void CustomSlots::BindDialogHandlers() {
+  PlatformServices& platform = Platform();
+  platform.BindHandler(kDialog, kDialog, event::kCreated, [](const EventArgs&) { DialogCreated(); });
+  platform.BindHandler(kDialog, "按钮1", event::kClick, [](const EventArgs&) { ChooseFile(); });
+  platform.BindHandler(kDialog, "按钮2", event::kClick, [](const EventArgs&) { AddSlot(); });
+}
+
+void CustomSlots::PlaySlot(std::int32_t n) {
+  const std::string path = SettingsFile::Read(SettingsFile::kSlotPaths, n);
+  if (path.empty()) return;
+  PlaySoundFile(path);
+}
+
+void CustomSlots::RefreshCustomCaptions() {
+  PlatformServices& platform = Platform();
+  for (int n = SoundCatalogue::kFirstSlot; n <= SoundCatalogue::kLastSlot; ++n) {
+    platform.SetText(kMain, SoundCatalogue::UnitName(n), Prop::Caption,
+                     SettingsFile::Read(SettingsFile::kSlotTitles, n));
+  }
+}
+
+// The dialog knows its slot only through the target number, read afresh by every handler.
+void CustomSlots::DialogCreated() {
+  PlatformServices& platform = Platform();
+  platform.SetText(kDialog, kTitleBox, Prop::Text,
+                   SettingsFile::Read(SettingsFile::kSlotTitles, Targets().buttonNumber));
+  platform.SetText(kDialog, kPathBox, Prop::Text,
+                   SettingsFile::Read(SettingsFile::kSlotPaths, Targets().buttonNumber));
+}
+
+void CustomSlots::ChooseFile() {
+  PlatformServices& platform = Platform();
+  // A cancel keeps the file name chosen before (empty on a freshly opened dialog).
+  platform.RunFileDialog(kDialog, kFileDialog);
+  platform.SetText(kDialog, kPathBox, Prop::Text,
+                   platform.GetText(kDialog, kFileDialog, Prop::FileName));
+  const std::string path = platform.GetText(kDialog, kPathBox, Prop::Text);
+  const std::string_view name = PathParts::FileName(path);
+  const std::string_view extension = PathParts::Extension(name);
+  platform.SetText(kDialog, kTitleBox, Prop::Text,
+                   LeftText(name, TextLength(name) - TextLength(extension)));
+}
+
+void CustomSlots::AddSlot() {
+  PlatformServices& platform = Platform();
+  SettingsFile::Write(SettingsFile::kSlotTitles, Targets().buttonNumber,
+                      platform.GetText(kDialog, kTitleBox, Prop::Text));
+  SettingsFile::Write(SettingsFile::kSlotPaths, Targets().buttonNumber,
+                      platform.GetText(kDialog, kPathBox, Prop::Text));
+  RefreshCustomCaptions();
+  platform.UnloadWindow(kDialog);
+}
+
+}  // namespace kalvor

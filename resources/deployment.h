@@ -1,0 +1,24 @@
+// Puts the two embedded blocks on disk on every start: our audio library where the library search
+// finds it, and the sound archive, written to <AppDataDir>1.zip and unpacked into AppDataDir.
+// Nothing is compared with what is on disk first and no failure is reported: a sound whose file
+// is missing reports itself when it is played.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace kalvor {
+
+class Deployment {
+ public:
+  static constexpr const char* kLibraryFile = "libbass.so";
+  static constexpr const char* kArchiveFile = "1.zip";
+
+  // Before any window exists: the library into the per-user library folder.
+  static bool DeployLibrary();
+  // Inside the main window's creation: the archive file, then its contents.
+  static bool WriteArchive(const std::string& appDataDir);
+  static std::int32_t ExtractArchive(const std::string& appDataDir);
+};
+
+}  // namespace kalvor
