@@ -246,3 +246,53 @@ std::int32_t MakeColor(std::int32_t red, std::int32_t green, std::int32_t blue);
 std::int32_t ShiftLeft(std::int32_t value, std::int32_t count);
 
 }  // namespace kalvor
+
+// ---------------------------------------------------------------------------------------------
+// Drawing: device contexts, an off-screen bitmap, solid pens and brushes, rectangles, two-vertex
+// gradients and one copy of a finished frame to a control's window. Handles are opaque nonzero
+// values; 0 is failure.
+
+namespace kalvor {
+
+struct GradientVertex {
+  std::int32_t x = 0, y = 0;
+  std::uint16_t red = 0, green = 0, blue = 0, alpha = 0;  // 0..0xFF00
+};
+
+class DrawingLayer {
+ public:
+  static constexpr std::int32_t kSolidPen = 0;
+  static constexpr std::uint32_t kSourceCopy = 0xCC0020;
+  static constexpr std::uint32_t kGradientHorizontal = 0;
+  static constexpr std::uint32_t kGradientVertical = 1;
+
+  virtual ~DrawingLayer() = default;
+  // The screen context of the window of a control (by its window handle).
+  virtual std::intptr_t GetDC(std::int32_t windowHandle) = 0;
+  virtual bool ReleaseDC(std::int32_t windowHandle, std::intptr_t dc) = 0;
+  virtual std::intptr_t CreateCompatibleDC(std::intptr_t dc) = 0;
+  virtual std::intptr_t CreateCompatibleBitmap(std::intptr_t dc, std::int32_t width,
+                                               std::int32_t height) = 0;
+  // Returns the object selected before, 0 on failure.
+  virtual std::intptr_t SelectObject(std::intptr_t dc, std::intptr_t object) = 0;
+  virtual std::intptr_t CreatePen(std::int32_t style, std::int32_t width, std::int32_t color) = 0;
+  virtual std::intptr_t CreateSolidBrush(std::int32_t color) = 0;
+  // Outlined with the selected pen, filled with the selected brush; right and bottom excluded.
+  virtual bool Rectangle(std::intptr_t dc, std::int32_t left, std::int32_t top, std::int32_t right,
+                         std::int32_t bottom) = 0;
+  virtual bool BitBlt(std::intptr_t dest, std::int32_t x, std::int32_t y, std::int32_t width,
+                      std::int32_t height, std::intptr_t source, std::int32_t sourceX,
+                      std::int32_t sourceY, std::uint32_t operation) = 0;
+  virtual bool DeleteDC(std::intptr_t dc) = 0;
+  virtual bool DeleteObject(std::intptr_t object) = 0;
+  // One rectangle from vertex upperLeft to vertex lowerRight; mode horizontal or vertical.
+  virtual bool GradientFill(std::intptr_t dc, const GradientVertex* vertices, std::uint32_t count,
+                            std::uint32_t upperLeft, std::uint32_t lowerRight,
+                            std::uint32_t mode) = 0;
+};
+
+// The drawing layer of the toolkit platform; nullptr where none is installed.
+DrawingLayer* Drawing();
+void SetDrawingLayer(DrawingLayer* layer);
+
+}  // namespace kalvor
