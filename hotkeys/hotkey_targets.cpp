@@ -1,0 +1,10 @@
+#include "hotkeys/hotkey_targets.h"
+
+namespace kalvor {
+
+HotkeyTargets& Targets() {
+  static HotkeyTargets targets;
+  return targets;
+}
+
+}  // namespace kalvor
