@@ -1,0 +1,36 @@
+// The output devices as the library numbers them: 1 is the system's default output, 2.. are the
+// outputs the audio driver lists. SDL may enumerate the hardware again on every query, so the list
+// is read once and kept until refresh(). Names are kept for the life of the process, so a pointer
+// handed out stays valid even after the device has gone.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kalvor::audiolib {
+
+class DeviceList {
+ public:
+  // Reads the driver's outputs. SDL's audio subsystem must be initialised.
+  void refresh();
+  // Forget the list (the audio subsystem is going down).
+  void clear();
+  bool loaded() const { return loaded_; }
+
+  // Number of the last device; 0 when not loaded.
+  int count() const { return loaded_ ? 1 + static_cast<int>(listed_.size()) : 0; }
+  // Name of device 1..count(), or null.
+  const char* name(int device) const;
+  // The name to open the device by: null for the default output.
+  const char* open_name(int device) const;
+  const char* driver() const { return driver_; }
+
+ private:
+  static const char* intern(const std::string& text);
+
+  bool loaded_ = false;
+  std::vector<const char*> listed_;
+  const char* driver_ = "";
+};
+
+}  // namespace kalvor::audiolib
