@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "signal.h"
+
+namespace kalvor::soundgen {
+
+// Encodes a mono signal at the archive rate to an MP3 with libmp3lame (VBR, with the
+// LAME info frame at the start so decoders know the exact length).
+class Mp3Encoder {
+ public:
+  explicit Mp3Encoder(int vbr_quality = 5);
+
+  std::vector<std::uint8_t> Encode(const Signal& samples) const;
+
+ private:
+  int vbr_quality_;
+};
+
+}  // namespace kalvor::soundgen
