@@ -14,6 +14,7 @@ PACKAGES=(
   fonts-wqy-microhei
   xvfb xdotool x11-utils
   sox libsox-fmt-mp3 zip unzip
+  imagemagick
 )
 if [ -n "${KALVOR_EXTRA_PACKAGES:-}" ]; then
   read -r -a extra <<<"$KALVOR_EXTRA_PACKAGES"
