@@ -50,11 +50,11 @@ void AudioEngine::release_sdl_locked() {
 bool AudioEngine::init(int device, std::uint32_t rate) {
   std::lock_guard api(api_mutex_);
   if (device == -1) device = 1;
-  if (device < 1) return false;
-  if (initialised_) free_locked();
-  if (!ensure_sdl_locked()) return false;
+  if (device < 1 || !ensure_sdl_locked()) return false;
   devices_.refresh();
   if (device > devices_.count()) return false;
+  // Callers change devices with Free and Init; an Init on its own replaces the open device too.
+  if (initialised_) free_locked();
 
   SDL_AudioSpec want{};
   want.freq = rate >= kMinRate && rate <= kMaxRate ? static_cast<int>(rate) : kDefaultRate;

@@ -1,0 +1,54 @@
+#include "disk_capture.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+
+namespace kalvor::test {
+
+DiskCapture::DiskCapture(std::string path) : path_(std::move(path)) {
+  ::setenv("SDL_AUDIODRIVER", "disk", 1);
+  ::setenv("SDL_DISKAUDIOFILE", path_.c_str(), 1);
+}
+
+void DiskCapture::load() {
+  std::ifstream in(path_, std::ios::binary | std::ios::ate);
+  const auto size = static_cast<std::size_t>(in.tellg());
+  samples_.assign(size / sizeof(float) / 2 * 2, 0.0f);
+  in.seekg(0);
+  in.read(reinterpret_cast<char*>(samples_.data()),
+          static_cast<std::streamsize>(samples_.size() * sizeof(float)));
+}
+
+std::optional<std::size_t> DiskCapture::first_audible(float threshold, std::size_t from) const {
+  for (std::size_t f = from; f < frames(); ++f) {
+    if (std::fabs(left(f)) > threshold || std::fabs(right(f)) > threshold) return f;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::size_t> DiskCapture::last_audible(float threshold) const {
+  for (std::size_t f = frames(); f-- > 0;) {
+    if (std::fabs(left(f)) > threshold || std::fabs(right(f)) > threshold) return f;
+  }
+  return std::nullopt;
+}
+
+float DiskCapture::peak(std::size_t begin, std::size_t end) const {
+  float peak = 0.0f;
+  for (std::size_t f = begin; f < std::min(end, frames()); ++f) {
+    peak = std::max({peak, std::fabs(left(f)), std::fabs(right(f))});
+  }
+  return peak;
+}
+
+float DiskCapture::largest_step(std::size_t begin, std::size_t end) const {
+  float step = 0.0f;
+  for (std::size_t f = begin + 1; f < std::min(end, frames()); ++f) {
+    step = std::max(step, std::fabs(left(f) - left(f - 1)));
+  }
+  return step;
+}
+
+}  // namespace kalvor::test

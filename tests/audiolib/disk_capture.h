@@ -1,0 +1,41 @@
+// What reached the output device, recorded by SDL's "disk" driver: it writes every buffer the
+// library hands over (silence included while the device is paused) to a file, in real time. The
+// library opens the device as 32-bit float stereo.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kalvor::test {
+
+class DiskCapture {
+ public:
+  static constexpr int kRate = 44100;
+
+  // Points the disk driver at path. Must run before the library starts SDL's audio (BASS_Init
+  // after a BASS_Free is fine: the library shuts SDL's audio down in BASS_Free).
+  explicit DiskCapture(std::string path);
+
+  // Reads the file; call after BASS_Free, which closes the device and flushes it.
+  void load();
+
+  std::size_t frames() const { return samples_.size() / 2; }
+  float left(std::size_t frame) const { return samples_[2 * frame]; }
+  float right(std::size_t frame) const { return samples_[2 * frame + 1]; }
+
+  // First / last frame at or after from whose magnitude exceeds threshold on either channel.
+  std::optional<std::size_t> first_audible(float threshold = 1e-4f, std::size_t from = 0) const;
+  std::optional<std::size_t> last_audible(float threshold = 1e-4f) const;
+  // Largest magnitude in frames [begin, end).
+  float peak(std::size_t begin, std::size_t end) const;
+  // Largest change between neighbouring frames of the left channel in [begin, end).
+  float largest_step(std::size_t begin, std::size_t end) const;
+
+ private:
+  std::string path_;
+  std::vector<float> samples_;
+};
+
+}  // namespace kalvor::test
