@@ -1,0 +1,34 @@
+// External functions bound by library file name and function name on first use.
+#pragma once
+
+#include <map>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+namespace kalvor {
+
+class ExternalLibraries {
+ public:
+  ExternalLibraries() = default;
+  ExternalLibraries(const ExternalLibraries&) = delete;
+  ExternalLibraries& operator=(const ExternalLibraries&) = delete;
+  ~ExternalLibraries() { ReleaseAll(); }
+
+  // The function's address, loading the library on first use; nullptr when the library cannot be
+  // loaded or lacks the function. A library name holding "/" is loaded as given; a plain name is
+  // looked for in the program's own folder, then in the per-user library folder, then through
+  // the system's library search.
+  void* Bind(std::string_view library, std::string_view function);
+  // Unloads every library and forgets every binding.
+  void ReleaseAll();
+
+ private:
+  void* Load(const std::string& library);
+
+  std::mutex mutex_;
+  std::map<std::string, void*, std::less<>> libraries_;  // file name -> handle
+  std::map<std::string, void*, std::less<>> functions_;  // library "\0" function -> address
+};
+
+}  // namespace kalvor
