@@ -7,29 +7,6 @@
 #include "oscillator.h"
 
 namespace kalvor::soundgen {
-namespace {
-
-// Klatt's resonator: unity gain at 0 Hz, a peak at the formant.
-class Resonator {
- public:
-  void Set(double hz, double bw) {
-    const double r = std::exp(-M_PI * bw * kDt);
-    c_ = -r * r;
-    b_ = 2.0 * r * std::cos(2.0 * M_PI * std::min(hz, 0.45 * kSampleRate) * kDt);
-    a_ = 1.0 - b_ - c_;
-  }
-  double Process(double x) {
-    const double y = a_ * x + b_ * y1_ + c_ * y2_;
-    y2_ = y1_;
-    y1_ = y;
-    return y;
-  }
-
- private:
-  double a_ = 1, b_ = 0, c_ = 0, y1_ = 0, y2_ = 0;
-};
-
-}  // namespace
 
 Formants VowelFormants(char vowel) {
   switch (vowel) {
@@ -61,35 +38,39 @@ FormantVoice::FormantVoice(Random& rng, double jitter, double shimmer)
     : rng_(rng), jitter_(jitter), shimmer_(shimmer) {}
 
 Signal FormantVoice::Render(double seconds, const std::function<VoiceFrame(double)>& frame_at) {
+  // The source (a falling saw, about -6 dB per octave like a glottal pulse seen through
+  // the lips) gets a resonant peak per formant. Peaking filters keep the upper
+  // spectrum that a cascade of plain resonators would roll away, so the voice stays
+  // bright rather than muffled.
   Signal out(ToSamples(seconds));
   Oscillator glottis(rng_.Uniform());
-  std::array<Resonator, 4> res;
-  Biquad tilt;
-  tilt.SetLowpass(2800, 0.6);
-  Biquad breath_hp;
-  breath_hp.SetHighpass(600, 0.7);
+  std::array<Biquad, 4> peaks;
+  constexpr std::array<double, 4> kGainDb = {16, 13, 10, 8};
+  constexpr std::array<double, 4> kBandwidth = {90, 110, 160, 220};
+  Biquad source_hp, top_lp, breath_hp;
+  source_hp.SetHighpass(120, 0.6);
+  top_lp.SetLowpass(7500, 0.6);
+  breath_hp.SetHighpass(500, 0.7);
   double jit = 0.0, shim = 0.0;
   VoiceFrame f;
   constexpr std::size_t kBlock = 16;
   for (std::size_t i = 0; i < out.size(); ++i) {
     if (i % kBlock == 0) {
       f = frame_at(static_cast<double>(i) * kDt);
-      const double s = f.formant_scale;
-      const double bw = f.bandwidth;
-      res[0].Set(f.formants.f1 * s, 80 * bw);
-      res[1].Set(f.formants.f2 * s, 100 * bw);
-      res[2].Set(f.formants.f3 * s, 140 * bw);
-      res[3].Set(f.formants.f4 * s, 200 * bw);
+      const double formants[4] = {f.formants.f1, f.formants.f2, f.formants.f3, f.formants.f4};
+      for (std::size_t k = 0; k < 4; ++k) {
+        const double hz = formants[k] * f.formant_scale;
+        peaks[k].SetPeaking(hz, hz / (kBandwidth[k] * f.bandwidth), kGainDb[k]);
+      }
       jit = jit * 0.9 + 0.1 * rng_.Gauss();
       shim = shim * 0.8 + 0.2 * rng_.Gauss();
     }
     const double hz = f.f0 * (1.0 + jitter_ * jit);
     const double pulse = -glottis.Saw(hz) * f.voicing * (1.0 + shimmer_ * shim);
-    const double src = tilt.Process(static_cast<float>(pulse)) +
-                       breath_hp.Process(static_cast<float>(rng_.Bipolar() * f.breath * 2.0));
-    double y = src;
-    for (auto& r : res) y = r.Process(y);
-    out[i] = static_cast<float>(y * 0.02);
+    float y = source_hp.Process(static_cast<float>(pulse)) +
+              breath_hp.Process(static_cast<float>(rng_.Bipolar() * f.breath * 0.8));
+    for (auto& p : peaks) y = p.Process(y);
+    out[i] = top_lp.Process(y) * 0.05f;
   }
   return out;
 }

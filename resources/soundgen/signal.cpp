@@ -151,6 +151,19 @@ Signal Echo(const Signal& s, double delay_seconds, float feedback, int repeats, 
   return out;
 }
 
+void ScaleToActiveRms(Signal& s, double rms) {
+  double sum = 0;
+  std::size_t n = 0;
+  for (float v : s) {
+    if (std::fabs(v) > 1e-4f) {
+      sum += static_cast<double>(v) * v;
+      ++n;
+    }
+  }
+  if (n == 0 || sum <= 0) return;
+  Scale(s, static_cast<float>(rms / std::sqrt(sum / static_cast<double>(n))));
+}
+
 float Peak(const Signal& s) {
   float p = 0.0f;
   for (float v : s) p = std::max(p, std::fabs(v));

@@ -49,6 +49,9 @@ void Saturate(Signal& s, float drive);
 // Feedback echo: repeats after delay_seconds, each one feedback times the last.
 Signal Echo(const Signal& s, double delay_seconds, float feedback, int repeats, float lowpass_hz);
 
+// Scales the signal so its RMS over the non-silent part is the given value.
+void ScaleToActiveRms(Signal& s, double rms);
+
 float Peak(const Signal& s);
 double Rms(const Signal& s);
 double DbToGain(double db);
