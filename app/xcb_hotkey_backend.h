@@ -13,14 +13,13 @@
 #include <QPointer>
 
 #include "app/hotkey_backend.h"
+#include "hotkeys/global_hotkey_service.h"
 
 class QSocketNotifier;
 struct xcb_connection_t;
 struct _XCBKeySymbols;
 
 namespace kalvor {
-
-class GlobalHotkeyService;
 
 class XcbHotkeyBackend : public HotkeyBackend {
  public:

@@ -1,0 +1,27 @@
+// Shared by the hotkey tests that run on the real Qt platform (offscreen) with the board's forms:
+// the process-wide set-up lives in desktop_test_main.cpp.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+class QWidget;
+
+namespace kalvor::test {
+
+class XServer;
+
+// The private X server of this test process, nullptr when Xvfb or xdotool is missing.
+XServer* SharedXServer();
+// Why there is no X server ("" when there is one).
+const std::string& NoXServerReason();
+
+// The widget of a control of a loaded window.
+QWidget* Widget(std::string_view window, std::string_view control);
+// Handles events until the condition holds; false after five seconds.
+bool WaitUntil(const std::function<bool()>& condition);
+// The settings file's bytes as stored ("" when there is none).
+std::string RawSettings();
+
+}  // namespace kalvor::test
