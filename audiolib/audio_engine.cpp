@@ -66,7 +66,7 @@ bool AudioEngine::init(int device, std::uint32_t rate) {
   SDL_AudioSpec have{};
 
   // The callback may wake the decoder as soon as the device runs, so it exists first.
-  decoder_ = std::make_unique<DecoderThread>([this] { service(); });
+  decoder_ = std::make_unique<DecoderThread>([this] { service(); }, [this] { unpark(); });
   const SDL_AudioDeviceID id = SDL_OpenAudioDevice(devices_.open_name(device), 0, &want, &have, 0);
   if (id == 0) {
     decoder_.reset();
@@ -76,12 +76,16 @@ bool AudioEngine::init(int device, std::uint32_t rate) {
     std::lock_guard lock(device_mutex_);
     device_ = id;
     running_ = false;  // SDL opens devices paused
+    parked_ = false;
   }
-  pause_requested_.store(false);
   device_number_ = device;
   rate_ = have.freq;
   period_ = have.samples;
   initialised_ = true;
+  // Nothing plays yet: park the device right away.
+  unpark_requested_.store(false);
+  park_requested_.store(true);
+  decoder_->wake();
   return true;
 }
 
@@ -97,9 +101,10 @@ bool AudioEngine::free() {
 }
 
 void AudioEngine::free_locked() {
+  decoder_->stop();  // lets go of the device lock on its way out
   {
     std::lock_guard lock(device_mutex_);
-    SDL_CloseAudioDevice(device_);  // waits for the audio thread to finish
+    SDL_CloseAudioDevice(device_);  // waits for SDL's audio thread to end
     device_ = 0;
     running_ = false;
   }
@@ -256,16 +261,29 @@ bool AudioEngine::spectrum(std::uint32_t handle, float* magnitudes) {
 
 void AudioEngine::ensure_running() {
   std::lock_guard lock(device_mutex_);
-  pause_requested_.store(false);
-  if (device_ != 0 && !running_) {
+  park_requested_.store(false);
+  if (device_ == 0 || running_) return;
+  if (parked_) {
+    unpark_requested_.store(true);
+    decoder_->wake();
+  } else {
     SDL_PauseAudioDevice(device_, 0);
     running_ = true;
   }
 }
 
-void AudioEngine::pause_if_idle() {
+void AudioEngine::unpark() {
   std::lock_guard lock(device_mutex_);
-  if (device_ == 0 || !running_) return;
+  if (!parked_) return;
+  SDL_PauseAudioDevice(device_, 0);  // SDL's lock is recursive: we hold it already
+  SDL_UnlockAudioDevice(device_);
+  parked_ = false;
+  running_ = true;
+}
+
+void AudioEngine::park_if_idle() {
+  std::lock_guard lock(device_mutex_);
+  if (device_ == 0 || parked_) return;
   bool playing = false;
   {
     std::lock_guard list(list_mutex_);
@@ -276,16 +294,16 @@ void AudioEngine::pause_if_idle() {
       }
     }
   }
-  if (playing) {
-    pause_requested_.store(false);
-    return;
-  }
-  // A paused SDL device no longer calls us; SDL's own thread just writes silence.
+  if (playing) return;
+  // Not under list_mutex_: pausing waits for a callback in progress, which takes that lock.
   SDL_PauseAudioDevice(device_, 1);
+  SDL_LockAudioDevice(device_);
+  parked_ = true;
   running_ = false;
 }
 
 void AudioEngine::service() {
+  if (unpark_requested_.exchange(false)) unpark();
   std::vector<std::shared_ptr<Stream>> streams;
   for (;;) {
     streams.clear();
@@ -298,7 +316,7 @@ void AudioEngine::service() {
     if (!worked) break;
   }
   streams.clear();
-  if (pause_requested_.load()) pause_if_idle();
+  if (park_requested_.exchange(false)) park_if_idle();
 }
 
 void SDLCALL AudioEngine::audio_callback(void* self, Uint8* buffer, int bytes) {
@@ -323,7 +341,7 @@ void AudioEngine::mix(float* out, int frames) {
   }
   for (int i = 0; i < frames * kChannels; ++i) out[i] = std::clamp(out[i], -1.0f, 1.0f);
   if (refill) decoder_->wake();
-  if (!playing && !pause_requested_.exchange(true)) decoder_->wake();
+  if (!playing && !park_requested_.exchange(true)) decoder_->wake();
 }
 
 }  // namespace kalvor::audiolib

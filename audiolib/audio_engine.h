@@ -1,6 +1,12 @@
 // The library's state behind the exported functions: the open output device, the streams, the
 // audio callback that mixes them and the decoder thread that feeds them.
 //
+// Idle: when nothing plays the device is paused, and the decoder thread then also holds SDL's
+// device lock. A paused SDL device still runs its thread, writing silence every period; holding
+// the lock parks that thread (in SDL's own loop, before it would call us), so an idle library
+// uses no CPU at all. Play asks the decoder thread to unpause and let go, which takes it well
+// under a millisecond. Only the decoder thread ever takes or releases that lock.
+//
 // Threads: the callers (one UI thread in the program, serialised here anyway), SDL's audio thread
 // running mix(), and the decoder thread running service(). Locks, always taken in this order:
 // device_mutex_ (device open/paused), list_mutex_ (the stream table), then a stream's own locks.
@@ -86,7 +92,9 @@ class AudioEngine {
   void free_locked();
   std::shared_ptr<Stream> find(std::uint32_t handle);
   void ensure_running();
-  void pause_if_idle();
+  // Decoder thread only.
+  void park_if_idle();
+  void unpark();
 
   static std::atomic<AudibleHook> audible_hook_;
 
@@ -103,9 +111,12 @@ class AudioEngine {
 
   std::mutex device_mutex_;
   SDL_AudioDeviceID device_ = 0;
-  bool running_ = false;
-  // The callback found nothing playing and asked the decoder thread to pause the device.
-  std::atomic<bool> pause_requested_{false};
+  bool running_ = false;  // unpaused
+  bool parked_ = false;   // paused, and the decoder thread holds SDL's device lock
+  // The callback found nothing playing: the decoder thread should park the device.
+  std::atomic<bool> park_requested_{false};
+  // Play found the device parked: the decoder thread should resume it.
+  std::atomic<bool> unpark_requested_{false};
 
   std::mutex list_mutex_;
   std::map<std::uint32_t, std::shared_ptr<Stream>> streams_;

@@ -4,10 +4,15 @@
 
 namespace kalvor::audiolib {
 
-DecoderThread::DecoderThread(std::function<void()> work)
-    : work_(std::move(work)), thread_([this] { run(); }) {}
+DecoderThread::DecoderThread(std::function<void()> work, std::function<void()> finish)
+    : work_(std::move(work)), finish_(std::move(finish)), thread_([this] { run(); }) {}
 
 DecoderThread::~DecoderThread() {
+  stop();
+}
+
+void DecoderThread::stop() {
+  if (!thread_.joinable()) return;
   stopping_.store(true);
   wake();
   thread_.join();
@@ -21,7 +26,10 @@ void DecoderThread::run() {
   for (;;) {
     signal_.acquire();
     pending_.store(false);
-    if (stopping_.load()) return;
+    if (stopping_.load()) {
+      finish_();
+      return;
+    }
     work_();
   }
 }

@@ -1,6 +1,6 @@
 // The library's one background thread. It sleeps until woken, then runs its work function (which
-// refills the streams' rings and pauses an idle device). wake() takes no lock, so the audio
-// callback may call it.
+// refills the streams' rings and parks or resumes the device); when stopped it runs its finish
+// function last. wake() takes no lock, so the audio callback may call it, also after stop().
 #pragma once
 
 #include <atomic>
@@ -12,18 +12,20 @@ namespace kalvor::audiolib {
 
 class DecoderThread {
  public:
-  explicit DecoderThread(std::function<void()> work);
-  // Stops and joins the thread; a work run in progress finishes first.
+  DecoderThread(std::function<void()> work, std::function<void()> finish);
   ~DecoderThread();
   DecoderThread(const DecoderThread&) = delete;
   DecoderThread& operator=(const DecoderThread&) = delete;
 
   void wake();
+  // Lets a work run in progress end, runs finish on the thread and joins it.
+  void stop();
 
  private:
   void run();
 
   std::function<void()> work_;
+  std::function<void()> finish_;
   std::binary_semaphore signal_{0};
   // True from a wake() until the thread has taken the signal: keeps the semaphore at most 1.
   std::atomic<bool> pending_{false};
