@@ -275,11 +275,11 @@ bool IniFile::Write(std::string_view path, std::string_view section, std::string
   if (exists && (!S_ISREG(st.st_mode) || access(target.c_str(), W_OK) != 0)) return false;
   const std::string_view data(buffer.data(), size);
 
+  // New lines take the file's own line end; a new file gets the Windows one.
   const std::size_t firstBreak = data.find('\n');
-  const std::string_view eol =
-      (firstBreak != std::string_view::npos && firstBreak > 0 && data[firstBreak - 1] != '\r')
-          ? "\n"
-          : "\r\n";
+  const bool lineFeedOnly =
+      firstBreak != std::string_view::npos && (firstBreak == 0 || data[firstBreak - 1] != '\r');
+  const std::string_view eol = lineFeedOnly ? "\n" : "\r\n";
   const Location loc = Locate(data, sectionGbk, keyGbk);
 
   std::string content;
