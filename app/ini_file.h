@@ -19,9 +19,10 @@ class IniFile {
   // Longest value returned, in bytes of the file (the Windows edition reads into 10240 bytes).
   static constexpr std::size_t kMaxValueBytes = 10239;
 
-  // Leading bytes 1..32 of the path, and blanks around section and key, are skipped; when one of
-  // the three is then empty the result is "" whatever the default. A missing file, section or key
-  // (or a key line without "=") gives the default.
+  // Leading bytes 1..32 of the path, and blanks around section and key (and inside the brackets
+  // of a section line), are skipped; when one of the three is then empty the result is ""
+  // whatever the default. A missing file, section or key (or a key line without "=") gives the
+  // default.
   static std::string Read(std::string_view path, std::string_view section, std::string_view key,
                           std::string_view defaultValue);
   // Creates the file, the section (at the end of the file) and the key (at the end of its

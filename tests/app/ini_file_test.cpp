@@ -221,6 +221,8 @@ TEST_F(IniFileTest, ValueAndNameRules) {
   EXPECT_EQ(ReadFile(path), "[data]\r\nid=5 \r\n=blank key\r\nmulti=line1 line2  [evil]\r\n");
   EXPECT_EQ(Read("data", "id"), "5");
   EXPECT_EQ(Read("evil", "x", "none"), "none");
+  ASSERT_TRUE(IniFile::Write(path, " ", "k", "v"));  // an empty section is the header "[]"
+  EXPECT_TRUE(ReadFile(path).ends_with("multi=line1 line2  [evil]\r\n[]\r\nk=v\r\n"));
   EXPECT_FALSE(IniFile::Write("", "data", "id", "1"));
   EXPECT_FALSE(IniFile::Write(" \t", "data", "id", "1"));
 }
