@@ -19,6 +19,7 @@
 #include "app/qt_message_box.h"
 #include "app/qt_shell.h"
 #include "app/qt_tab_children.h"
+#include "app/xcb_hotkey_backend.h"
 
 namespace kalvor {
 
@@ -592,15 +593,14 @@ std::int32_t QtPlatform::ExecuteWithVerb(std::int32_t verb, std::string_view tar
 // ---------------------------------------------------------------------------------------------
 // Global hotkeys: the place where the hotkey service is wired in.
 
-std::int32_t QtPlatform::RegisterGlobalHotkey(std::int32_t /*hostHandle*/,
-                                              std::int32_t /*receiverHandle*/,
-                                              std::int32_t /*modifiers*/,
-                                              std::int32_t /*keyCode*/) {
-  return 0;
+std::int32_t QtPlatform::RegisterGlobalHotkey(std::int32_t hostHandle,
+                                              std::int32_t receiverHandle,
+                                              std::int32_t modifiers, std::int32_t keyCode) {
+  return XcbHotkeyService().Register(hostHandle, receiverHandle, modifiers, keyCode);
 }
 
-bool QtPlatform::UnregisterGlobalHotkey(std::int32_t /*hostHandle*/, std::int32_t /*id*/) {
-  return false;
+bool QtPlatform::UnregisterGlobalHotkey(std::int32_t hostHandle, std::int32_t id) {
+  return XcbHotkeyService().Unregister(hostHandle, id);
 }
 
 }  // namespace kalvor
