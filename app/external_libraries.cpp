@@ -20,33 +20,31 @@ void* ExternalLibraries::Load(const std::string& library) {
 }
 
 void* ExternalLibraries::Bind(std::string_view library, std::string_view function) {
-  std::string id;
-  id.reserve(library.size() + function.size() + 1);
-  id.append(library).push_back('\0');
-  id.append(function);
-
+  // Called on every call of an external function: the look-up of a bound one allocates nothing.
   std::lock_guard lock(mutex_);
-  if (const auto it = functions_.find(id); it != functions_.end()) return it->second;
-  if (library.empty() || function.empty()) return nullptr;
-
   auto lib = libraries_.find(library);
+  if (lib != libraries_.end()) {
+    if (const auto fn = lib->second.functions.find(function); fn != lib->second.functions.end()) {
+      return fn->second;
+    }
+  }
+  if (library.empty() || function.empty()) return nullptr;
   if (lib == libraries_.end()) {
     const std::string name(library);
     void* handle = Load(name);
     if (handle == nullptr) return nullptr;
-    lib = libraries_.emplace(name, handle).first;
+    lib = libraries_.emplace(name, Library{handle, {}}).first;
   }
   const std::string symbol(function);
-  void* address = dlsym(lib->second, symbol.c_str());
+  void* address = dlsym(lib->second.handle, symbol.c_str());
   if (address == nullptr) return nullptr;
-  functions_.emplace(std::move(id), address);
+  lib->second.functions.emplace(symbol, address);
   return address;
 }
 
 void ExternalLibraries::ReleaseAll() {
   std::lock_guard lock(mutex_);
-  functions_.clear();
-  for (const auto& [name, handle] : libraries_) dlclose(handle);
+  for (const auto& [name, library] : libraries_) dlclose(library.handle);
   libraries_.clear();
 }
 

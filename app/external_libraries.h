@@ -26,9 +26,13 @@ class ExternalLibraries {
  private:
   void* Load(const std::string& library);
 
+  struct Library {
+    void* handle = nullptr;
+    std::map<std::string, void*, std::less<>> functions;  // name -> address
+  };
+
   std::mutex mutex_;
-  std::map<std::string, void*, std::less<>> libraries_;  // file name -> handle
-  std::map<std::string, void*, std::less<>> functions_;  // library "\0" function -> address
+  std::map<std::string, Library, std::less<>> libraries_;  // by the name it was asked for
 };
 
 }  // namespace kalvor
