@@ -101,7 +101,6 @@ TEST_F(ExternalDeathTest, FatalErrorShowsTheBoxThenCleansUpThenExits) {
   EXPECT_EXIT(
       {
         platform.SetExitCleanup([] { std::fputs("<cleanup>", stderr); });
-        std::printf("buffered output is flushed");
         platform.FatalError("载入启动窗口失败");
       },
       testing::ExitedWithCode(255),
