@@ -237,14 +237,5 @@ TEST(XcbHotkeysWithoutDisplay, EveryRegistrationIsRefused) {
   SetPlatform(nullptr);
 }
 
-TEST(XcbHotkeyBackendKeys, VirtualKeysMapToKeysyms) {
-  EXPECT_EQ(XcbHotkeyBackend::KeysymForVirtualKey(0x70), 0xffbeu);  // F1
-  EXPECT_EQ(XcbHotkeyBackend::KeysymForVirtualKey(0x79), 0xffc7u);  // F10
-  EXPECT_EQ(XcbHotkeyBackend::KeysymForVirtualKey(0x87), 0xffd5u);  // F24
-  EXPECT_EQ(XcbHotkeyBackend::KeysymForVirtualKey('A'), static_cast<std::uint32_t>('a'));
-  EXPECT_EQ(XcbHotkeyBackend::KeysymForVirtualKey('7'), static_cast<std::uint32_t>('7'));
-  EXPECT_EQ(XcbHotkeyBackend::KeysymForVirtualKey(0x07), 0u);
-}
-
 }  // namespace
 }  // namespace kalvor
