@@ -19,7 +19,8 @@ constexpr std::string_view kFileDialog = "通用对话框1";
 
 void CustomSlots::BindDialogHandlers() {
   PlatformServices& platform = Platform();
-  platform.BindHandler(kDialog, kDialog, event::kCreated, [](const EventArgs&) { DialogCreated(); });
+  platform.BindHandler(kDialog, kDialog, event::kCreated,
+                       [](const EventArgs&) { DialogCreated(); });
   platform.BindHandler(kDialog, "按钮1", event::kClick, [](const EventArgs&) { ChooseFile(); });
   platform.BindHandler(kDialog, "按钮2", event::kClick, [](const EventArgs&) { AddSlot(); });
 }

@@ -27,7 +27,9 @@ bool IsInert(std::string_view unit) {
 }
 
 // Slots whose right click also makes their title the hotkey dialog's sound name.
-bool SlotSetsSoundName(std::int32_t n) { return n == 97 || n == 98 || n == 99 || n == 104; }
+bool SlotSetsSoundName(std::int32_t n) {
+  return n == 97 || n == 98 || n == 99 || n == 104;
+}
 
 }  // namespace
 
@@ -53,10 +55,18 @@ void SoundButtonHandlers::BindAll() {
     if (IsInert(button.unitName)) continue;
     void (*action)() = nullptr;
     switch (button.role) {
-      case ServiceRole::Stop: action = &Stop; break;
-      case ServiceRole::Contact: action = &ContactAuthor; break;
-      case ServiceRole::Ads: action = &ShowAdvertising; break;
-      case ServiceRole::TopMost: action = &ToggleAlwaysOnTop; break;
+      case ServiceRole::Stop:
+        action = &Stop;
+        break;
+      case ServiceRole::Contact:
+        action = &ContactAuthor;
+        break;
+      case ServiceRole::Ads:
+        action = &ShowAdvertising;
+        break;
+      case ServiceRole::TopMost:
+        action = &ToggleAlwaysOnTop;
+        break;
     }
     platform.BindHandler(kMain, button.unitName, event::kClick,
                          [action](const EventArgs&) { action(); });
@@ -68,8 +78,7 @@ void SoundButtonHandlers::BindAll() {
 
 void SoundButtonHandlers::PlayBuiltInSound(std::int32_t n) {
   // The caption is read at every click, not taken from a table.
-  const std::string caption =
-      Platform().GetText(kMain, SoundCatalogue::UnitName(n), Prop::Caption);
+  const std::string caption = Platform().GetText(kMain, SoundCatalogue::UnitName(n), Prop::Caption);
   PlayNamedSound(caption);
 }
 
@@ -94,11 +103,17 @@ void SoundButtonHandlers::ChooseSlotTarget(std::int32_t n) {
   Platform().LoadWindow("CustomSoundDialog", false);
 }
 
-void SoundButtonHandlers::Stop() { StopSound(); }
+void SoundButtonHandlers::Stop() {
+  StopSound();
+}
 
-void SoundButtonHandlers::ContactAuthor() { Platform().OpenUrl(web::kAuthorChat); }
+void SoundButtonHandlers::ContactAuthor() {
+  Platform().OpenUrl(web::kAuthorChat);
+}
 
-void SoundButtonHandlers::ShowAdvertising() { Platform().LoadWindow("AdsWindow", true); }
+void SoundButtonHandlers::ShowAdvertising() {
+  Platform().LoadWindow("AdsWindow", true);
+}
 
 void SoundButtonHandlers::ToggleAlwaysOnTop() {
   PlatformServices& platform = Platform();
@@ -111,6 +126,8 @@ void SoundButtonHandlers::TopBanner() {
   Platform().ExecuteWithVerb(kVerbOpen, web::kAuthorChat);
 }
 
-void SoundButtonHandlers::BottomBanner() { Platform().OpenUrl(web::kAuthorPage); }
+void SoundButtonHandlers::BottomBanner() {
+  Platform().OpenUrl(web::kAuthorPage);
+}
 
 }  // namespace kalvor
