@@ -193,6 +193,11 @@ bool XcbHotkeyBackend::Grab(std::int32_t id, std::uint32_t modifiers, std::int32
   if (modifiers & hotkey_mod::kControl) mask |= XCB_MOD_MASK_CONTROL;
   if (modifiers & hotkey_mod::kAlt) mask |= altMask_;
   if (modifiers & hotkey_mod::kWin) mask |= superMask_;
+  // Like RegisterHotKey, one combination is held under one id only.
+  if (std::any_of(grabs_.begin(), grabs_.end(),
+                  [&](const KeyGrab& g) { return g.keycode == keycode && g.modifiers == mask; })) {
+    return false;
+  }
 
   // One grab per lock combination, so the key also fires with NumLock or CapsLock on. All are
   // sent first and checked afterwards; one refusal (BadAccess: another client holds the key)
@@ -219,7 +224,7 @@ bool XcbHotkeyBackend::Grab(std::int32_t id, std::uint32_t modifiers, std::int32
     }
     xcb_flush(connection_);
   } else {
-    grabs_.push_back({id, keycode, mask});
+    grabs_.push_back({id, keycode, mask, variants});
     keys_[keycode] = {};
   }
   // Checking a request can pull events into xcb's queue without the socket becoming readable.
@@ -235,7 +240,7 @@ bool XcbHotkeyBackend::Ungrab(std::int32_t id) {
   grabs_.erase(it);
   keys_[grab.keycode] = {};  // its release may now go to another client
   if (!Connected()) return false;
-  for (std::uint16_t lock : LockVariants()) {
+  for (std::uint16_t lock : grab.locks) {
     xcb_ungrab_key(connection_, grab.keycode, root_,
                    static_cast<std::uint16_t>(grab.modifiers | lock));
   }

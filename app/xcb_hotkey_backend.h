@@ -49,7 +49,8 @@ class XcbHotkeyBackend : public HotkeyBackend {
   struct KeyGrab {
     std::int32_t id = 0;
     std::uint8_t keycode = 0;
-    std::uint16_t modifiers = 0;  // X modifier mask without the lock modifiers
+    std::uint16_t modifiers = 0;       // X modifier mask without the lock modifiers
+    std::vector<std::uint16_t> locks;  // the lock combinations grabbed with it
   };
   struct FreeEvent {
     void operator()(void* event) const;
