@@ -15,6 +15,7 @@
 #include "app/platform_seam.h"
 #include "app/qt_control_factory.h"
 #include "app/qt_control_properties.h"
+#include "app/qt_drawing_layer.h"
 #include "app/qt_event_router.h"
 #include "app/qt_message_box.h"
 #include "app/qt_shell.h"
@@ -86,6 +87,7 @@ QtPlatform::QtPlatform(int& argc, char** argv) {
       std::make_unique<QtEventRouter>([this](const std::string& window, const std::string& control,
                                              int event) { Raise(window, control, event); });
   SetPlatform(this);
+  InstallQtDrawingLayer([this](std::int32_t handle) { return WidgetForHandle(handle); });
 }
 
 QtPlatform::~QtPlatform() {
