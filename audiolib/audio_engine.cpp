@@ -65,26 +65,18 @@ bool AudioEngine::init(int device, std::uint32_t rate) {
   want.userdata = this;
   SDL_AudioSpec have{};
 
-  // The callback may wake the decoder as soon as the device runs, so it exists first.
-  decoder_ = std::make_unique<DecoderThread>([this] { service(); }, [this] { unpark(); });
   const SDL_AudioDeviceID id = SDL_OpenAudioDevice(devices_.open_name(device), 0, &want, &have, 0);
-  if (id == 0) {
-    decoder_.reset();
-    return false;
-  }
-  {
-    std::lock_guard lock(device_mutex_);
-    device_ = id;
-    running_ = false;  // SDL opens devices paused
-    parked_ = false;
-  }
+  if (id == 0) return false;
+  device_ = id;
+  running_ = false;  // SDL opens devices paused, so the callback cannot run before this thread
+  parked_ = false;
   device_number_ = device;
   rate_ = have.freq;
   period_ = have.samples;
   initialised_ = true;
-  // Nothing plays yet: park the device right away.
-  unpark_requested_.store(false);
-  park_requested_.store(true);
+  run_requested_.store(false);
+  park_requested_.store(true);  // nothing plays yet
+  decoder_ = std::make_unique<DecoderThread>([this] { service(); }, [this] { let_go(); });
   decoder_->wake();
   return true;
 }
@@ -101,13 +93,9 @@ bool AudioEngine::free() {
 }
 
 void AudioEngine::free_locked() {
-  decoder_->stop();  // lets go of the device lock on its way out
-  {
-    std::lock_guard lock(device_mutex_);
-    SDL_CloseAudioDevice(device_);  // waits for SDL's audio thread to end
-    device_ = 0;
-    running_ = false;
-  }
+  decoder_->stop();               // lets go of SDL's device lock on its way out
+  SDL_CloseAudioDevice(device_);  // waits for SDL's audio thread to end
+  device_ = 0;
   decoder_.reset();
   std::map<std::uint32_t, std::shared_ptr<Stream>> gone;
   {
@@ -260,42 +248,33 @@ bool AudioEngine::spectrum(std::uint32_t handle, float* magnitudes) {
 }
 
 void AudioEngine::ensure_running() {
-  std::lock_guard lock(device_mutex_);
-  park_requested_.store(false);
-  if (device_ == 0 || running_) return;
-  if (parked_) {
-    unpark_requested_.store(true);
-    decoder_->wake();
-  } else {
-    SDL_PauseAudioDevice(device_, 0);
-    running_ = true;
-  }
+  run_requested_.store(true);
+  decoder_->wake();
 }
 
-void AudioEngine::unpark() {
-  std::lock_guard lock(device_mutex_);
-  if (!parked_) return;
-  SDL_PauseAudioDevice(device_, 0);  // SDL's lock is recursive: we hold it already
-  SDL_UnlockAudioDevice(device_);
+void AudioEngine::run_device() {
+  if (running_) return;
+  SDL_PauseAudioDevice(device_, 0);  // SDL's lock is recursive: fine while parked
+  if (parked_) SDL_UnlockAudioDevice(device_);
   parked_ = false;
   running_ = true;
 }
 
+void AudioEngine::let_go() {
+  if (parked_) SDL_UnlockAudioDevice(device_);
+  parked_ = false;
+}
+
 void AudioEngine::park_if_idle() {
-  std::lock_guard lock(device_mutex_);
-  if (device_ == 0 || parked_) return;
-  bool playing = false;
+  if (parked_) return;
   {
     std::lock_guard list(list_mutex_);
     for (const auto& entry : streams_) {
-      if (entry.second->is_playing()) {
-        playing = true;
-        break;
-      }
+      if (entry.second->is_playing()) return;
     }
   }
-  if (playing) return;
-  // Not under list_mutex_: pausing waits for a callback in progress, which takes that lock.
+  // Outside list_mutex_: pausing waits for a callback in progress, which takes that lock. A
+  // stream started from here on asks for run_device() afterwards.
   SDL_PauseAudioDevice(device_, 1);
   SDL_LockAudioDevice(device_);
   parked_ = true;
@@ -303,7 +282,7 @@ void AudioEngine::park_if_idle() {
 }
 
 void AudioEngine::service() {
-  if (unpark_requested_.exchange(false)) unpark();
+  if (run_requested_.exchange(false)) run_device();
   std::vector<std::shared_ptr<Stream>> streams;
   for (;;) {
     streams.clear();

@@ -1,16 +1,15 @@
 // The library's state behind the exported functions: the open output device, the streams, the
 // audio callback that mixes them and the decoder thread that feeds them.
 //
-// Idle: when nothing plays the device is paused, and the decoder thread then also holds SDL's
-// device lock. A paused SDL device still runs its thread, writing silence every period; holding
-// the lock parks that thread (in SDL's own loop, before it would call us), so an idle library
-// uses no CPU at all. Play asks the decoder thread to unpause and let go, which takes it well
-// under a millisecond. Only the decoder thread ever takes or releases that lock.
-//
 // Threads: the callers (one UI thread in the program, serialised here anyway), SDL's audio thread
-// running mix(), and the decoder thread running service(). Locks, always taken in this order:
-// device_mutex_ (device open/paused), list_mutex_ (the stream table), then a stream's own locks.
-// The audio callback takes only list_mutex_ and stream mix locks, which are never held for long.
+// running mix(), and the decoder thread running service(). The callback takes list_mutex_ (the
+// stream table) and then a stream's own locks, none of which is held for long anywhere.
+//
+// Idle: only the decoder thread pauses and resumes the device. When nothing plays it pauses it and
+// also takes SDL's device lock: a paused SDL device still runs its thread, writing silence every
+// period, and holding the lock parks that thread in SDL's own loop, so an idle library uses no
+// CPU. Play asks the decoder thread to unpause and let go, which takes well under a millisecond.
+// Lock order: SDL's device lock, list_mutex_, a stream's locks.
 #pragma once
 
 #include <SDL.h>
@@ -94,7 +93,8 @@ class AudioEngine {
   void ensure_running();
   // Decoder thread only.
   void park_if_idle();
-  void unpark();
+  void run_device();
+  void let_go();  // releases SDL's device lock when parked (the thread is stopping)
 
   static std::atomic<AudibleHook> audible_hook_;
 
@@ -109,14 +109,14 @@ class AudioEngine {
   std::unique_ptr<DecoderThread> decoder_;
   std::unique_ptr<SpectrumAnalyzer> analyzer_;
 
-  std::mutex device_mutex_;
-  SDL_AudioDeviceID device_ = 0;
+  SDL_AudioDeviceID device_ = 0;  // set while no decoder thread runs
+  // Decoder thread only.
   bool running_ = false;  // unpaused
-  bool parked_ = false;   // paused, and the decoder thread holds SDL's device lock
+  bool parked_ = false;   // paused, and holding SDL's device lock
   // The callback found nothing playing: the decoder thread should park the device.
   std::atomic<bool> park_requested_{false};
-  // Play found the device parked: the decoder thread should resume it.
-  std::atomic<bool> unpark_requested_{false};
+  // A stream was started: the decoder thread should make sure the device runs.
+  std::atomic<bool> run_requested_{false};
 
   std::mutex list_mutex_;
   std::map<std::uint32_t, std::shared_ptr<Stream>> streams_;

@@ -12,8 +12,8 @@ namespace kalvor::audiolib {
 
 class SoundFile {
  public:
-  // UTF-8 path. Returns null for a missing, empty or non-regular file, an unknown format, or a
-  // header that describes no audio.
+  // UTF-8 path. Returns null for a missing, empty or non-regular file, an unknown format, a
+  // header that describes no audio, or a file whose length cannot be told from its headers.
   static std::unique_ptr<SoundFile> open(const char* path);
 
   ~SoundFile();

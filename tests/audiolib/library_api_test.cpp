@@ -114,7 +114,8 @@ TEST_F(LibraryApiTest, UnusableFilesGiveNoStream) {
       files_.bytes("empty.mp3", ""),
       files_.truncated_copy(wav, "header-cut.wav", 30),
       files_.truncated_copy(mp3, "header-cut.mp3", 200),
-      files_.truncated_copy(ogg, "header-cut.ogg", 500),
+      files_.truncated_copy(ogg, "header-cut.ogg", 100),
+      files_.truncated_copy(ogg, "setup-cut.ogg", 2000),  // inside the Vorbis setup header
       files_.folder("folder.mp3"),
       files_.random_bytes("noise.mp3", 50000),
       files_.random_bytes("noise.bin", 50000),
