@@ -1,4 +1,5 @@
 // The buttons of the main window as a host uses them: real mouse events on the real widgets.
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 
