@@ -83,6 +83,12 @@ void StartupSequence::MainWindowCreated() {
 void StartupSequence::MainWindowDestroyed() {
   ReleaseAudio();    // C1
   HotkeyStopStep();  // C2
+  // The two modeless dialogs close with the main window: they act on its controls, and a host who
+  // closes the board expects the whole program to end.
+  PlatformServices& platform = Platform();
+  for (std::string_view dialog : {"HotkeyDialog", "CustomSoundDialog"}) {
+    if (platform.IsWindowLoaded(dialog)) platform.UnloadWindow(dialog);
+  }
 }
 
 void StartupSequence::ExitCleanup() {
