@@ -595,8 +595,7 @@ std::int32_t QtPlatform::ExecuteWithVerb(std::int32_t verb, std::string_view tar
 // ---------------------------------------------------------------------------------------------
 // Global hotkeys: the place where the hotkey service is wired in.
 
-std::int32_t QtPlatform::RegisterGlobalHotkey(std::int32_t hostHandle,
-                                              std::int32_t receiverHandle,
+std::int32_t QtPlatform::RegisterGlobalHotkey(std::int32_t hostHandle, std::int32_t receiverHandle,
                                               std::int32_t modifiers, std::int32_t keyCode) {
   return XcbHotkeyService().Register(hostHandle, receiverHandle, modifiers, keyCode);
 }
