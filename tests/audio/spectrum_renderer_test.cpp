@@ -93,6 +93,14 @@ class SpectrumTestPlatform : public CorePlatform {
   bool UnregisterGlobalHotkey(std::int32_t, std::int32_t) override { return false; }
 };
 
+// The spectrum suites make the application when they first need it; it goes at the very end, so
+// the process ends with nothing of Qt left behind.
+class ApplicationCleanup : public ::testing::Environment {
+ public:
+  void TearDown() override { delete QApplication::instance(); }
+};
+const auto* const applicationCleanup = ::testing::AddGlobalTestEnvironment(new ApplicationCleanup);
+
 constexpr std::int32_t kHandle = 41;
 constexpr QRgb kBlack = 0xFF000000u;
 constexpr std::int32_t kGreen = 0x00FF00;  // 0x00BBGGRR
