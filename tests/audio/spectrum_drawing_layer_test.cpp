@@ -2,7 +2,6 @@
 // of contexts and objects.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QLabel>
 #include <QPalette>
 #include <QPushButton>
@@ -21,15 +20,6 @@ constexpr QRgb kBlue = 0xFF0000FFu;
 
 class SpectrumDrawingLayerTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    if (QApplication::instance() == nullptr) {
-      static int argc = 1;
-      static char name[] = "spectrum_drawing_layer_test";
-      static char* argv[] = {name, nullptr};
-      new QApplication(argc, argv);
-    }
-  }
-
   void SetUp() override {
     control_ = std::make_unique<QPushButton>();
     control_->resize(40, 20);

@@ -1,6 +1,6 @@
-// Frames of the spectrum renderer, drawn through the Qt drawing layer onto an offscreen widget and
-// checked pixel by pixel. The audio library is replaced by a stand-in for BASS_ChannelGetData that
-// hands out whatever magnitudes the test sets.
+// Frames of the spectrum renderer, drawn through the Qt platform and its drawing layer onto a
+// picture box of an offscreen window and checked pixel by pixel. The audio library is replaced by a
+// stand-in for BASS_ChannelGetData that hands out whatever magnitudes the test sets.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -9,14 +9,11 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <map>
 #include <memory>
-#include <string>
-#include <utility>
 #include <vector>
 
-#include "app/core_platform.h"
 #include "app/qt_drawing_layer.h"
+#include "app/qt_platform.h"
 #include "audio/audio_player.h"
 
 namespace kalvor {
@@ -44,64 +41,34 @@ struct FakeLibrary {
   }
 };
 
-// Just enough platform for the renderer: window handles of (window, control) and the library.
-class SpectrumTestPlatform : public CorePlatform {
+// The Qt platform with the library's spectrum call replaced by the stand-in.
+class LibraryStandInPlatform : public QtPlatform {
  public:
-  std::map<std::pair<std::string, std::string>, std::int32_t> handles;
-
-  std::int32_t GetWindowHandle(std::string_view window, std::string_view control) override {
-    const auto it = handles.find({std::string(window), std::string(control)});
-    return it != handles.end() ? it->second : 0;
-  }
+  using QtPlatform::QtPlatform;
   void* BindExternal(std::string_view library, std::string_view function) override {
-    if (library == "libbass.so" && function == "BASS_ChannelGetData") {
+    if (function == "BASS_ChannelGetData") {
       return reinterpret_cast<void*>(&FakeLibrary::ChannelGetData);
     }
-    ADD_FAILURE() << "unexpected external function " << function;
-    return nullptr;
+    return QtPlatform::BindExternal(library, function);
   }
-
-  void RegisterForm(const FormDef&) override {}
-  void BindHandler(std::string_view, std::string_view, int, Handler) override {}
-  bool LoadWindow(std::string_view, bool) override { return false; }
-  void UnloadWindow(std::string_view) override {}
-  bool IsWindowLoaded(std::string_view) const override { return false; }
-  std::int32_t GetInt(std::string_view, std::string_view, Prop) override { return 0; }
-  void SetInt(std::string_view, std::string_view, Prop, std::int32_t) override {}
-  std::string GetText(std::string_view, std::string_view, Prop) override { return {}; }
-  void SetText(std::string_view, std::string_view, Prop, std::string_view) override {}
-  std::int32_t AddComboItem(std::string_view, std::string_view, std::string_view,
-                            std::int32_t) override {
-    return -1;
-  }
-  bool RunFileDialog(std::string_view, std::string_view) override { return false; }
-  std::int32_t ShowMessageBox(std::string_view, std::int32_t, std::string_view,
-                              std::string_view) override {
-    return 0;
-  }
-  int RunEventLoop() override { return 0; }
-  void RaiseFeedback(std::int32_t, std::int32_t, std::int32_t) override {}
-  void OpenUrl(std::string_view) override {}
-  std::int32_t ExecuteWithVerb(std::int32_t, std::string_view, std::string_view, std::string_view,
-                               std::int32_t) override {
-    return 0;
-  }
-  std::int32_t RegisterGlobalHotkey(std::int32_t, std::int32_t, std::int32_t,
-                                    std::int32_t) override {
-    return 0;
-  }
-  bool UnregisterGlobalHotkey(std::int32_t, std::int32_t) override { return false; }
 };
 
-// The spectrum suites make the application when they first need it; it goes at the very end, so
-// the process ends with nothing of Qt left behind.
-class ApplicationCleanup : public ::testing::Environment {
+// The application outlives every platform of the tests and goes at the very end, so the process
+// ends with nothing of Qt left behind.
+int argc = 1;
+char programName[] = "spectrum_tests";
+char* argv[] = {programName, nullptr};
+class ApplicationEnvironment : public ::testing::Environment {
  public:
+  void SetUp() override {
+    if (QApplication::instance() == nullptr) new QApplication(argc, argv);
+  }
   void TearDown() override { delete QApplication::instance(); }
 };
-const auto* const applicationCleanup = ::testing::AddGlobalTestEnvironment(new ApplicationCleanup);
+const auto* const application = ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
 
-constexpr std::int32_t kHandle = 41;
+constexpr char kWindow[] = "SpectrumWindow";
+constexpr char kPicture[] = "图片框1";
 constexpr QRgb kBlack = 0xFF000000u;
 constexpr std::int32_t kGreen = 0x00FF00;  // 0x00BBGGRR
 constexpr std::int32_t kBlue = 0xFF0000;
@@ -112,36 +79,37 @@ QRgb Rgb(std::int32_t colorRef) {
 
 class SpectrumRendererTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    if (QApplication::instance() == nullptr) {
-      static int argc = 1;
-      static char name[] = "spectrum_renderer_test";
-      static char* argv[] = {name, nullptr};
-      new QApplication(argc, argv);
-    }
-  }
-
   void SetUp() override {
     FakeLibrary::Reset();
-    platform_.handles[{"MainWindow", "图片框1"}] = kHandle;
-    SetPlatform(&platform_);
-    control_.resize(400, 100);
-    control_.show();
-    layer_ = std::make_unique<QtDrawingLayer>(
-        [this](std::int32_t handle) { return handle == kHandle ? &control_ : nullptr; });
-    SetDrawingLayer(layer_.get());
+    platform_ = std::make_unique<LibraryStandInPlatform>(argc, argv);
+    // The platform's own layer, installed when the platform was made.
+    layer_ = dynamic_cast<QtDrawingLayer*>(Drawing());
+    ASSERT_NE(layer_, nullptr);
+    FormDef form;
+    form.name = kWindow;
+    form.outerWidth = 420;
+    form.outerHeight = 140;
+    ControlDef picture;
+    picture.name = kPicture;
+    picture.kind = ControlKind::PictureBox;
+    picture.x = picture.y = 4;
+    picture.w = 400;
+    picture.h = 100;
+    form.controls.push_back(picture);
+    platform_->RegisterForm(form);
+    ASSERT_TRUE(platform_->LoadWindow(kWindow));
+    handle_ = platform_->GetWindowHandle(kWindow, kPicture);
+    control_ = platform_->WidgetForHandle(handle_);
+    ASSERT_NE(control_, nullptr);
   }
 
-  void TearDown() override {
-    SetDrawingLayer(nullptr);
-    SetPlatform(nullptr);
-  }
+  void TearDown() override { platform_.reset(); }
 
   void Draw(std::uint32_t stream = 5) {
-    player_.DrawSpectrum("MainWindow", "图片框1", stream);
+    player_.DrawSpectrum(kWindow, kPicture, stream);
     EXPECT_EQ(layer_->OpenObjectCount(), 0u) << "a frame left a context or an object behind";
   }
-  QImage Shown() const { return layer_->ShownFrame(kHandle); }
+  QImage Shown() const { return layer_->ShownFrame(handle_); }
   // One column of the frame from the top, as colours.
   std::vector<QRgb> Column(int x) const {
     const QImage frame = Shown();
@@ -150,9 +118,10 @@ class SpectrumRendererTest : public ::testing::Test {
     return out;
   }
 
-  SpectrumTestPlatform platform_;
-  QWidget control_;
-  std::unique_ptr<QtDrawingLayer> layer_;
+  std::unique_ptr<LibraryStandInPlatform> platform_;
+  QtDrawingLayer* layer_ = nullptr;
+  std::int32_t handle_ = 0;
+  QWidget* control_ = nullptr;
   AudioPlayer player_;
 };
 
@@ -179,7 +148,7 @@ TEST_F(SpectrumRendererTest, FullBarRunsFromTopColourDownToBaseColourAndLeavesAG
   EXPECT_FLOAT_EQ(player_.levels[0], 100.0f);
 
   // The control itself shows the frame.
-  const QImage onScreen = control_.grab().toImage();
+  const QImage onScreen = control_->grab().toImage();
   EXPECT_EQ(onScreen.pixel(0, 0), Rgb(kGreen));
   EXPECT_EQ(onScreen.pixel(0, 99), Rgb(kBlue));
   EXPECT_EQ(onScreen.pixel(1, 0), kBlack);
@@ -256,17 +225,17 @@ TEST_F(SpectrumRendererTest, ZeroBarWidthGivesEveryBinABarWithoutWidth) {
 }
 
 TEST_F(SpectrumRendererTest, BarsWiderThanTheBinsDrawNothingButTheFrameIsStillCopied) {
-  QPalette palette = control_.palette();
+  QPalette palette = control_->palette();
   palette.setColor(QPalette::Window, Qt::white);
-  control_.setPalette(palette);
-  control_.setAutoFillBackground(true);
+  control_->setPalette(palette);
+  control_->setAutoFillBackground(true);
   player_.SetSpectrumStyle(300, 60, 999, 1, kGreen, kBlue);
   FakeLibrary::magnitudes.fill(1.0f);
   Draw();
 
   EXPECT_FLOAT_EQ(player_.levels[0], 60.0f) << "levels still follow the stream";
   EXPECT_EQ(player_.peaks[998], 0);
-  const QImage onScreen = control_.grab().toImage();
+  const QImage onScreen = control_->grab().toImage();
   EXPECT_EQ(onScreen.pixel(0, 0), kBlack);
   EXPECT_EQ(onScreen.pixel(299, 59), kBlack);
   EXPECT_EQ(onScreen.pixel(300, 59), qRgb(255, 255, 255)) << "beyond the frame the control shows";
@@ -308,19 +277,19 @@ TEST_F(SpectrumRendererTest, NothingIsDrawnWithoutAStyleALayerOrAWindow) {
 
   player_.SetSpectrumStyle(400, 100, 1, 1, kGreen, kBlue);
   SetDrawingLayer(nullptr);
-  player_.DrawSpectrum("MainWindow", "图片框1", 5);
+  player_.DrawSpectrum(kWindow, kPicture, 5);
   EXPECT_EQ(FakeLibrary::calls, 0);
-  SetDrawingLayer(layer_.get());
+  SetDrawingLayer(layer_);
 
   // A control without a window: the frame is computed but reaches no screen.
   FakeLibrary::magnitudes[0] = 1.0f;
-  player_.DrawSpectrum("MainWindow", "no such control", 5);
+  player_.DrawSpectrum(kWindow, "no such control", 5);
   EXPECT_EQ(layer_->OpenObjectCount(), 0u);
   EXPECT_TRUE(Shown().isNull());
 }
 
 TEST_F(SpectrumRendererTest, FillGradientDefaultsToRedOnTheLeftAndBlueOnTheRight) {
-  const std::intptr_t screen = layer_->GetDC(kHandle);
+  const std::intptr_t screen = layer_->GetDC(handle_);
   const std::intptr_t memory = layer_->CreateCompatibleDC(screen);
   const std::intptr_t bitmap = layer_->CreateCompatibleBitmap(screen, 10, 4);
   layer_->SelectObject(memory, bitmap);
@@ -328,7 +297,7 @@ TEST_F(SpectrumRendererTest, FillGradientDefaultsToRedOnTheLeftAndBlueOnTheRight
   player_.FillGradient(memory, 0, 0, 10, 2);
   player_.FillGradient(memory, 0, 2, 10, 4, 0x00FF00, 0x000000, 0);  // a 0 passed stays 0
   layer_->BitBlt(screen, 0, 0, 10, 4, memory, 0, 0, DrawingLayer::kSourceCopy);
-  layer_->ReleaseDC(kHandle, screen);
+  layer_->ReleaseDC(handle_, screen);
   layer_->DeleteDC(memory);
   layer_->DeleteObject(bitmap);
 
