@@ -123,7 +123,7 @@ bool QtDrawingLayer::ReleaseDC(std::int32_t windowHandle, std::intptr_t dc) {
 }
 
 std::intptr_t QtDrawingLayer::CreateCompatibleDC(std::intptr_t dc) {
-  // Like the desktop, a memory context needs no other context: 0 stands for the screen.
+  // A memory context needs no other context to be made from: 0 stands for the screen.
   if (dc != 0 && FindContext(dc) == nullptr) return 0;
   Object context;
   context.kind = Kind::MemoryDc;

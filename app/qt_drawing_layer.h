@@ -11,7 +11,7 @@
 //   show black once copied. Every bitmap is in colour, also one made from a memory context.
 // - Pens are solid, of width 0 or 1 (one pixel); a wider pen draws a frame of that many pixels
 //   inside the rectangle; style 5 draws no outline (the fill then loses its last column and row,
-//   as on the desktop this mimics). Brushes are solid. Colours are 0x00BBGGRR.
+//   the way the drawing calls these stand for behave). Brushes are solid. Colours are 0x00BBGGRR.
 // - Rectangle excludes right and bottom: the outline runs on the rectangle's outer pixels, the
 //   brush fills the inside. A rectangle without width or height draws nothing.
 // - GradientFill takes two-vertex rectangles; the first pixel column (horizontal) or row
