@@ -89,9 +89,10 @@ using ExternalDeathTest = ExternalTest;
 
 TEST_F(ExternalDeathTest, MissingLibraryOrFunctionIsFatal) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  EXPECT_EXIT(platform.BindExternal("libbass.so", "BASS_Init"), testing::ExitedWithCode(255),
-              "\\[box 错误\\|16\\] 运行时出错!\n\n错误信息：无法找到指定DLL库文件“libbass.so”中的"
-              "输出命令“BASS_Init”\n");
+  EXPECT_EXIT(
+      platform.BindExternal("libkalvor_absent.so", "BASS_Init"), testing::ExitedWithCode(255),
+      "\\[box 错误\\|16\\] 运行时出错!\n\n错误信息：无法找到指定DLL库文件“libkalvor_absent.so”中的"
+      "输出命令“BASS_Init”\n");
   EXPECT_EXIT(CallExternal<int()>(kTestLib, "NoSuchFunction"), testing::ExitedWithCode(255),
               "无法找到指定DLL库文件“libcore_test_extlib.so”中的输出命令“NoSuchFunction”");
 }
