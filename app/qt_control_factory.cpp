@@ -118,6 +118,10 @@ QWidget* QtControlFactory::CreateWidget(const ControlDef& def, QWidget* parent) 
       for (const std::string& page : def.items) {
         tab->addTab(new QWidget(tab), QString::fromStdString(page));
       }
+      // Page captions sit as tightly as on the classic tab control, so every page of a form's
+      // width shows its caption without scroll arrows.
+      tab->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 5px; }"));
+      tab->tabBar()->setExpanding(false);
       return tab;
     }
     case ControlKind::GroupBox:

@@ -100,6 +100,7 @@ QtPlatform::~QtPlatform() {
   retired_.clear();
   handles_.clear();
   router_.reset();
+  SetDrawingLayer(nullptr);
   SetPlatform(nullptr);
   ownedApp_.reset();
 }
