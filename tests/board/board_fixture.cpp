@@ -54,7 +54,7 @@ int RecordStop(std::uint32_t handle) {
 int RecordAttribute(std::uint32_t handle, std::uint32_t attrib, float value) {
   Library().volumes.emplace_back(handle, value);
   return Real<int(std::uint32_t, std::uint32_t, float)>("BASS_ChannelSetAttribute")(handle, attrib,
-                                                                                     value);
+                                                                                    value);
 }
 int RecordInit(int device, std::uint32_t freq, std::uint32_t flags, void* win, const void* cls) {
   Library().initDevices.push_back(device);
@@ -127,7 +127,8 @@ void BoardTest::SetUp() {
 
 void BoardTest::TearDown() {
   if (platform_->IsWindowLoaded("MainWindow")) CloseBoard();
-  for (const char* window : {"HotkeyDialog", "CustomSoundDialog", "AdsWindow", "HotkeyHostWindow"}) {
+  for (const char* window :
+       {"HotkeyDialog", "CustomSoundDialog", "AdsWindow", "HotkeyHostWindow"}) {
     if (platform_->IsWindowLoaded(window)) platform_->UnloadWindow(window);
   }
   Settle();
@@ -139,7 +140,9 @@ void BoardTest::TearDown() {
   std::filesystem::remove_all(home_);
 }
 
-std::string BoardTest::DataDir() const { return (home_ / ".local/share/kalvor").string() + "/"; }
+std::string BoardTest::DataDir() const {
+  return (home_ / ".local/share/kalvor").string() + "/";
+}
 
 void BoardTest::WriteSetting(std::string_view section, std::string_view key,
                              std::string_view value) {

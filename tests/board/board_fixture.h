@@ -20,13 +20,13 @@ namespace kalvor::test {
 
 // What the board handed to the audio library.
 struct LibraryLog {
-  std::vector<std::string> openedPaths;    // BASS_StreamCreateFile
+  std::vector<std::string> openedPaths;  // BASS_StreamCreateFile
   std::vector<std::uint32_t> createdStreams;
   std::vector<std::uint32_t> freedStreams;  // BASS_StreamFree
   std::vector<std::uint32_t> stoppedStreams;
   std::vector<std::pair<std::uint32_t, float>> volumes;
   std::vector<int> initDevices;  // BASS_Init
-  int frees = 0;                  // BASS_Free
+  int frees = 0;                 // BASS_Free
   void Clear() { *this = LibraryLog(); }
 };
 

@@ -61,10 +61,10 @@ TEST_F(CustomSlotsTest, PathPartsFollowTheLastSeparatorAndTheLastDot) {
     const char* name;
     const char* ext;
   };
-  for (const Case& c : {Case{"/a/b/开场.wav", "开场.wav", ".wav"}, Case{"/x/a.b.mp3", "a.b.mp3", ".mp3"},
-                        Case{"/x/noext", "noext", ""}, Case{"plain.ogg", "plain.ogg", ".ogg"},
-                        Case{"/dir.v2/file", "file", ""}, Case{"/trailing/", "trailing/", ""},
-                        Case{"", "", ""}}) {
+  for (const Case& c :
+       {Case{"/a/b/开场.wav", "开场.wav", ".wav"}, Case{"/x/a.b.mp3", "a.b.mp3", ".mp3"},
+        Case{"/x/noext", "noext", ""}, Case{"plain.ogg", "plain.ogg", ".ogg"},
+        Case{"/dir.v2/file", "file", ""}, Case{"/trailing/", "trailing/", ""}, Case{"", "", ""}}) {
     SCOPED_TRACE(c.path);
     EXPECT_EQ(PathParts::FileName(c.path), c.name);
     EXPECT_EQ(PathParts::Extension(PathParts::FileName(c.path)), c.ext);
@@ -90,7 +90,7 @@ TEST_F(CustomSlotsTest, ASlotPlaysItsPathWhateverItsTitle) {
   Click("MainWindow", "音效按钮98");  // a title without a path is silent
   EXPECT_TRUE(Library().openedPaths.empty());
   EXPECT_EQ(Caption(99), "");
-  Click("MainWindow", "音效按钮99");  // a path without a title plays
+  Click("MainWindow", "音效按钮99");   // a path without a title plays
   Click("MainWindow", "音效按钮101");  // two slots may share a path
   EXPECT_EQ(Library().openedPaths,
             (std::vector<std::string>{SoundFolder() + "开场.wav", SoundFolder() + "开场.wav"}));

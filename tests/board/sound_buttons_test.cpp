@@ -33,7 +33,8 @@ TEST_F(SoundButtonsTest, EveryBuiltInButtonPlaysItsDeployedSoundFile) {
     Library().Clear();
     Click("MainWindow", SoundCatalogue::UnitName(n));
     // Sound names match the archive's files without regard to Latin letter case.
-    const std::string expected = n == 23 ? MusicPath("MC教学鼓") : MusicPath(SoundCatalogue::Caption(n));
+    const std::string expected =
+        n == 23 ? MusicPath("MC教学鼓") : MusicPath(SoundCatalogue::Caption(n));
     ASSERT_EQ(Library().openedPaths, std::vector<std::string>{expected});
     EXPECT_NE(Library().createdStreams.at(0), 0u);
   }
@@ -132,10 +133,9 @@ TEST_F(SoundButtonsTest, ContactButtonsAndBannersOpenTheirAddresses) {
   Click("MainWindow", "按钮138");
   QTest::mousePress(Widget("MainWindow", "图片框1"), Qt::LeftButton);
   QTest::mousePress(Widget("MainWindow", "图片框2"), Qt::LeftButton);
-  const std::vector<std::string> expected = {std::string(web::kAuthorChat),
-                                             std::string(web::kAuthorChat),
-                                             std::string(web::kAuthorChat),
-                                             std::string(web::kAuthorPage)};
+  const std::vector<std::string> expected = {
+      std::string(web::kAuthorChat), std::string(web::kAuthorChat), std::string(web::kAuthorChat),
+      std::string(web::kAuthorPage)};
   EXPECT_EQ(PlatformSeam::Instance().OpenedAddresses(), expected);
 }
 

@@ -1,0 +1,68 @@
+// One click, end to end: the button's sound reaches the output device. SDL's disk driver writes
+// every buffer the audio library hands to the device (32-bit float stereo) to a file.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "app/platform_seam.h"
+#include "audio/audio_front_end.h"
+#include "tests/board/board_fixture.h"
+
+namespace kalvor::test {
+namespace {
+
+std::string CaptureFile() {
+  static const std::string path =
+      (std::filesystem::temp_directory_path() / ("kalvor-output-" + std::to_string(::getpid())))
+          .string();
+  return path;
+}
+
+float LoudestSample() {
+  std::ifstream in(CaptureFile(), std::ios::binary);
+  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  float loudest = 0;
+  for (std::size_t i = 0; i + sizeof(float) <= bytes.size(); i += sizeof(float)) {
+    float sample;
+    std::memcpy(&sample, bytes.data() + i, sizeof sample);
+    if (std::isfinite(sample)) loudest = std::max(loudest, std::fabs(sample));
+  }
+  return loudest;
+}
+
+class BoardAudioOutputTest : public BoardTest {};
+
+TEST_F(BoardAudioOutputTest, AClickedButtonsSamplesReachTheDevice) {
+  WriteSetting("data", "kjj", "2");
+  StartBoard();
+  Click("MainWindow", "音效按钮3");  // 欢呼掌声
+  ASSERT_NE(Audio().currentStream, 0u);
+  QElapsedTimer clock;
+  clock.start();
+  while (clock.elapsed() < 1500) {
+    QApplication::processEvents(QEventLoop::AllEvents, 50);
+  }
+  CloseBoard();  // frees the library, which closes and flushes the device
+  EXPECT_GT(LoudestSample(), 0.05f);
+  EXPECT_TRUE(PlatformSeam::Instance().Messages().empty());
+  std::filesystem::remove(CaptureFile());
+}
+
+}  // namespace
+}  // namespace kalvor::test
+
+int main(int argc, char** argv) {
+  ::setenv("SDL_AUDIODRIVER", "disk", 1);
+  ::setenv("SDL_DISKAUDIOFILE", kalvor::test::CaptureFile().c_str(), 1);
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
