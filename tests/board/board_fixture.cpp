@@ -14,6 +14,7 @@
 #include "hotkeys/hotkey_host.h"
 #include "hotkeys/hotkey_targets.h"
 #include "hotkeys/settings_file.h"
+#include "resources/deployment.h"
 
 namespace kalvor::test {
 
@@ -154,6 +155,7 @@ std::string BoardTest::ReadSetting(std::string_view section, std::string_view ke
 }
 
 void BoardTest::StartBoard() {
+  Deployment::DeployLibrary();  // the start sequence's step before the main window
   ASSERT_TRUE(platform_->LoadWindow("MainWindow", false));
   Settle();
 }
