@@ -7,8 +7,12 @@ namespace kalvor {
 
 bool Deployment::DeployLibrary() {
   PlatformServices& platform = Platform();
-  return platform.WriteBytesToFile(JoinTexts({platform.GetSpecialFolder(10), kLibraryFile}),
-                                   {EmbeddedBlocks::Library()});
+  const std::string path = JoinTexts({platform.GetSpecialFolder(10), kLibraryFile});
+  // A copy of the program that is already running has the old library mapped; rewriting that
+  // file in place would crash it. The old file is unlinked first, so the running copy keeps its
+  // own and this start writes a new one.
+  platform.RemoveFile(path);
+  return platform.WriteBytesToFile(path, {EmbeddedBlocks::Library()});
 }
 
 bool Deployment::WriteArchive(const std::string& appDataDir) {

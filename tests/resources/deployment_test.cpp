@@ -82,6 +82,19 @@ TEST_F(DeploymentTest, EveryStartRestoresTheSoundsAndLeavesTheUsersOwn) {
   EXPECT_EQ(Bytes(Music("我的开场")), "mine");
 }
 
+TEST_F(DeploymentTest, ARunningCopysLibraryIsReplacedNotRewritten) {
+  StartBoard();
+  const fs::path library = home_ / ".local/lib/kalvor/libbass.so";
+  // A running copy of an older version holds its library open (and mapped): it keeps its bytes.
+  const std::string before = "an older build of the library";
+  std::ofstream(library, std::ios::binary | std::ios::trunc) << before;
+  std::ifstream held(library, std::ios::binary);
+  Restart();
+  std::string still((std::istreambuf_iterator<char>(held)), std::istreambuf_iterator<char>());
+  EXPECT_TRUE(still == before);
+  EXPECT_TRUE(Bytes(library) == Bytes(EmbeddedBlocks::Library()));
+}
+
 TEST_F(DeploymentTest, EveryBuiltInButtonFindsItsFileAfterDeployment) {
   StartBoard();
   for (int n = SoundCatalogue::kFirstBuiltIn; n <= SoundCatalogue::kLastBuiltIn; ++n) {
