@@ -282,7 +282,12 @@ void AudioEngine::park_if_idle() {
 }
 
 void AudioEngine::service() {
-  if (run_requested_.exchange(false)) run_device();
+  // A start waits for at most one decoded chunk: the program creates a stream and plays it at
+  // once, while this thread is still filling that stream's ring behind its prebuffer.
+  auto start_if_asked = [this] {
+    if (run_requested_.exchange(false)) run_device();
+  };
+  start_if_asked();
   std::vector<std::shared_ptr<Stream>> streams;
   for (;;) {
     streams.clear();
@@ -291,7 +296,10 @@ void AudioEngine::service() {
       for (const auto& entry : streams_) streams.push_back(entry.second);
     }
     bool worked = false;
-    for (const auto& stream : streams) worked = stream->refill() || worked;
+    for (const auto& stream : streams) {
+      worked = stream->refill() || worked;
+      start_if_asked();
+    }
     if (!worked) break;
   }
   streams.clear();
