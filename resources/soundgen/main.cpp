@@ -29,7 +29,8 @@ using namespace kalvor::soundgen;
 constexpr double kMinSeconds = 1.2;
 constexpr double kMaxSeconds = 7.9;
 constexpr double kTargetLoudnessDb = -16.0;
-constexpr double kCeilingDb = -1.8;  // leaves room for the encoder's overshoot
+constexpr double kCeilingDb = -1.8;         // before encoding
+constexpr double kDecodedCeilingDb = -1.0;  // what a player decodes from the file
 constexpr double kMaxLimiterDb = 9.0;
 
 struct Result {
@@ -66,9 +67,17 @@ Result Make(std::string_view name, SpeechSynth& speech, const std::filesystem::p
     Signal s = FindRecipe(name)(ctx);
     Finish(s);
     r.seconds = Seconds(s);
+    // Sharp transients can come out of the encoder above the input's peak; turn the
+    // sound down by the overshoot until the decoded file stays under the ceiling.
+    std::vector<std::uint8_t> mp3;
+    for (int attempt = 0;; ++attempt) {
+      mp3 = Mp3Encoder().Encode(s);
+      const double decoded_db = GainToDb(Mp3Encoder::DecodedPeak(mp3));
+      r.peak_db = decoded_db;
+      if (decoded_db <= kDecodedCeilingDb - 0.1 || attempt == 4) break;
+      Scale(s, static_cast<float>(DbToGain(kDecodedCeilingDb - 0.3 - decoded_db)));
+    }
     r.loudness_db = Loudness(s);
-    r.peak_db = GainToDb(Peak(s));
-    const std::vector<std::uint8_t> mp3 = Mp3Encoder().Encode(s);
     r.bytes = mp3.size();
     const std::filesystem::path target = dir / (r.name + ".mp3");
     const std::filesystem::path temp = dir / (r.name + ".mp3.part");
@@ -98,6 +107,8 @@ std::vector<std::string> SplitNames(const std::string& list) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  int child_exit = 0;
+  if (SpeechSynth::RunChild(argc, argv, child_exit)) return child_exit;
   if (argc < 2) {
     std::fprintf(stderr, "usage: %s OUTPUT_DIR [--only NAME,...] [--jobs N] [--report]\n", argv[0]);
     return 2;
@@ -157,8 +168,8 @@ int main(int argc, char** argv) {
     total_bytes += r.bytes;
     total_seconds += r.seconds;
     if (report) {
-      std::printf("%-16s %5.2f s  loudness %6.1f dB  peak %5.1f dBFS  %7zu bytes\n", r.name.c_str(),
-                  r.seconds, r.loudness_db, r.peak_db, r.bytes);
+      std::printf("%-16s %5.2f s  loudness %6.1f dB  decoded peak %5.1f dBFS  %7zu bytes\n",
+                  r.name.c_str(), r.seconds, r.loudness_db, r.peak_db, r.bytes);
     }
   }
   std::printf("kalvor_soundgen: %zu sounds, %.1f s of audio, %zu bytes, %.1f s\n",

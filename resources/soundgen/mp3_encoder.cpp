@@ -3,6 +3,7 @@
 #include <lame/lame.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <stdexcept>
 
@@ -51,6 +52,27 @@ std::vector<std::uint8_t> Mp3Encoder::Encode(const Signal& samples) const {
   if (tag_size == 0 || tag_size > out.size()) throw std::runtime_error("no LAME info frame");
   std::copy(tag.begin(), tag.begin() + static_cast<long>(tag_size), out.begin());
   return out;
+}
+
+double Mp3Encoder::DecodedPeak(const std::vector<std::uint8_t>& mp3) {
+  hip_t hip = hip_decode_init();
+  if (hip == nullptr) throw std::runtime_error("hip_decode_init failed");
+  std::vector<unsigned char> data(mp3.begin(), mp3.end());
+  std::vector<short> left(1152 * 4), right(1152 * 4);
+  int peak = 0;
+  // The first call takes all the data; each call then returns at most one frame, or 0
+  // for a frame without samples (the info frame) or when the data is used up.
+  int n = hip_decode1(hip, data.data(), data.size(), left.data(), right.data());
+  for (int empty = 0; n >= 0 && empty < 3;) {
+    empty = n == 0 ? empty + 1 : 0;
+    for (int i = 0; i < n; ++i) {
+      peak = std::max(peak, std::abs(static_cast<int>(left[static_cast<std::size_t>(i)])));
+    }
+    n = hip_decode1(hip, nullptr, 0, left.data(), right.data());
+  }
+  hip_decode_exit(hip);
+  if (n < 0) throw std::runtime_error("the MP3 does not decode");
+  return peak / 32768.0;
 }
 
 }  // namespace kalvor::soundgen

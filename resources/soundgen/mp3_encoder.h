@@ -15,6 +15,9 @@ class Mp3Encoder {
 
   std::vector<std::uint8_t> Encode(const Signal& samples) const;
 
+  // The largest sample magnitude (full scale = 1) of the decoded MP3.
+  static double DecodedPeak(const std::vector<std::uint8_t>& mp3);
+
  private:
   int vbr_quality_;
 };

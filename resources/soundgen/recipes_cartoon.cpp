@@ -127,7 +127,7 @@ Signal Rimshot(RecipeContext& ctx) {
   return Room(s);
 }
 
-Signal ClownHorn(RecipeContext& ctx) {
+Signal ClownHorn(RecipeContext&) {
   // A squeezed bulb horn, "honk honk", and a squeaky toy.
   auto honk = [](double len) {
     Oscillator osc;
@@ -142,7 +142,6 @@ Signal ClownHorn(RecipeContext& ctx) {
     ApplyEnvelope(h, {{0, 0}, {0.03, 1}, {len - 0.05, 1}, {len, 0}});
     return h;
   };
-  (void)ctx;
   Signal s;
   MixInto(s, honk(0.28), 0.05);
   MixInto(s, honk(0.4), 0.45);

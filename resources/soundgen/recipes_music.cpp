@@ -279,7 +279,7 @@ Signal Humour2(RecipeContext& ctx) {
   return Hall(s, 0.3, 0.15f, 0.4);
 }
 
-Signal Humour3(RecipeContext& ctx) {
+Signal Humour3(RecipeContext&) {
   // A bar-room piano romp, slightly out of tune, with a slide whistle at the end.
   const double spb = 60.0 / 150;
   Signal s;
@@ -462,10 +462,9 @@ Signal EpicIntro(RecipeContext& ctx) {
   return Hall(s, 0.8, 0.3f, 0.8);
 }
 
-Signal LevelClear(RecipeContext& ctx) {
+Signal LevelClear(RecipeContext&) {
   // An 8-bit stage-clear fanfare: a quick pentatonic climb, three chord arpeggios and
   // a held final chord, on square waves over a triangle bass.
-  (void)ctx;
   const double spb = 60.0 / 150;
   Signal s;
   auto lead = [](double hz, double sec) { return SquareNote(hz, sec, 0.25); };
@@ -487,7 +486,7 @@ Signal LevelClear(RecipeContext& ctx) {
   return s;
 }
 
-Signal Tension(RecipeContext& ctx) {
+Signal Tension(RecipeContext&) {
   // Suspense: a heartbeat, a ticking clock, and trembling strings creeping upwards.
   Signal s;
   for (double at = 0.1; at < 7.0; at += 0.86) {
@@ -530,9 +529,8 @@ Signal GamblerEntrance(RecipeContext& ctx) {
   return Hall(s, 0.85, 0.35f, 0.8);
 }
 
-Signal DatingShowWoman(RecipeContext& ctx) {
+Signal DatingShowWoman(RecipeContext&) {
   // Sweet and sparkling: music-box arpeggios over a soft string pad.
-  (void)ctx;
   const double spb = 60.0 / 100;
   Signal s;
   PlayNotes(s,

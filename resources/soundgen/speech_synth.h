@@ -1,6 +1,5 @@
 #pragma once
 
-#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -16,21 +15,20 @@ struct SpeechParams {
   int word_gap = 0;           // extra pause between words, in 10 ms units
 };
 
-// Text to speech through espeak-ng in its synchronous mode. espeak-ng keeps global
-// state, so every call is serialised; the result is resampled to the archive rate.
+// Text to speech through espeak-ng in its synchronous mode.
+//
+// espeak-ng carries state from one utterance to the next (its output for a text
+// depends on what it said before), so every utterance is spoken by a fresh child
+// process: this program started again in its speech mode. That keeps each sound's
+// bytes the same whichever sounds are rendered, and in whatever order.
 class SpeechSynth {
  public:
-  SpeechSynth();
-  ~SpeechSynth();
-  SpeechSynth(const SpeechSynth&) = delete;
-  SpeechSynth& operator=(const SpeechSynth&) = delete;
+  // In the child: when argv asks for the speech mode, speaks and writes the samples to
+  // stdout, sets exit_code and returns true.
+  static bool RunChild(int argc, char** argv, int& exit_code);
 
-  // Returns the spoken text with leading and trailing silence removed.
-  Signal Speak(std::string_view text, const SpeechParams& params);
-
- private:
-  std::mutex mutex_;
-  int native_rate_ = 22050;
+  // Returns the spoken text at the archive rate, with the silence at both ends removed.
+  Signal Speak(std::string_view text, const SpeechParams& params) const;
 };
 
 }  // namespace kalvor::soundgen
