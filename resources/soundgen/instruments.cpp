@@ -212,7 +212,7 @@ Signal Crash(Random& rng, double seconds) {
     double ring = 0;
     for (double f : {3120.0, 4375.0, 5210.0, 6830.0}) ring += std::sin(2 * M_PI * f * t);
     const double x = peak.Process(hp.Process(noise.White())) + 0.05 * ring;
-    return static_cast<float>(0.6 * x * std::exp(-t * 3.0 / seconds) * std::min(1.0, t / 0.002));
+    return static_cast<float>(0.3 * x * std::exp(-t * 3.0 / seconds) * std::min(1.0, t / 0.002));
   });
 }
 

@@ -31,7 +31,7 @@ constexpr double kMaxSeconds = 7.9;
 constexpr double kTargetLoudnessDb = -16.0;
 constexpr double kCeilingDb = -1.8;         // before encoding
 constexpr double kDecodedCeilingDb = -1.0;  // what a player decodes from the file
-constexpr double kMaxLimiterDb = 9.0;
+constexpr double kMaxLimiterDb = 12.0;
 
 struct Result {
   std::string name;

@@ -38,9 +38,9 @@ Signal LipSmack(Random& rng, double pitch) {
   Biquad bp;
   bp.SetBandpass(1400 * pitch, 2.0);
   return Render(0.09, [&](double t) {
-    const double pop = t < 0.0015 ? std::sin(M_PI * t / 0.0015) : 0.0;
-    const double suction = bp.Process(noise.White()) * std::exp(-t * 60) * 1.5;
-    return static_cast<float>(0.9 * pop + suction);
+    const double pop = t < 0.004 ? 0.5 - 0.5 * std::cos(2 * M_PI * t / 0.004) : 0.0;
+    const double suction = bp.Process(noise.White()) * std::exp(-t * 45) * 2.0;
+    return static_cast<float>(0.3 * pop + suction);
   });
 }
 

@@ -1,5 +1,6 @@
 // Cartoon effects for the joke buttons: boing, slide whistle, sad trombone, cuckoo,
 // rimshot, bulb horn, falling whistle and a getaway.
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -20,7 +21,7 @@ Signal Spring(double hz, double seconds) {
     const double wobble = 1 + 0.45 * std::exp(-t * 4) * std::sin(2 * M_PI * 14 * t);
     const double f = hz * wobble * (1 + 0.15 * std::exp(-t * 10));
     return static_cast<float>((0.6 * a.Sine(f) + 0.25 * b.Triangle(f * 2)) * std::exp(-t * 2.2) *
-                              std::min(1.0, t / 0.003));
+                              std::min({1.0, t / 0.003, (seconds - t) / 0.2}));
   });
 }
 
@@ -118,11 +119,11 @@ Signal Cuckoo(RecipeContext& ctx) {
 Signal Rimshot(RecipeContext& ctx) {
   // "Ba-dum-tss": snare, tom, then the cymbal.
   Signal s;
-  MixInto(s, Snare(ctx.rng), 0.05, 0.6f);
-  MixInto(s, Tom(110), 0.3, 0.9f);
-  MixInto(s, Kick(1.0), 0.3, 0.5f);
-  MixInto(s, Crash(ctx.rng, 1.4), 0.62, 0.6f);
-  MixInto(s, HiHat(ctx.rng, true), 0.62, 0.5f);
+  MixInto(s, Snare(ctx.rng), 0.05, 0.8f);
+  MixInto(s, Tom(110), 0.3, 1.0f);
+  MixInto(s, Kick(1.0), 0.3, 0.6f);
+  MixInto(s, Crash(ctx.rng, 1.2), 0.62, 0.5f);
+  MixInto(s, HiHat(ctx.rng, true), 0.62, 0.4f);
   PadTo(s, 2.2);
   return Room(s);
 }

@@ -338,12 +338,12 @@ Signal BeerCap(RecipeContext& ctx) {
   Signal fizz(ToSamples(3.0), 0.0f);
   for (std::size_t i = 0; i < fizz.size(); ++i) {
     const double t = static_cast<double>(i) * kDt;
-    const double density = 0.02 * std::exp(-t * 0.7);
+    const double density = 0.008 * std::exp(-t * 0.9);
     if (ctx.rng.Chance(density)) fizz[i] = static_cast<float>(ctx.rng.Bipolar());
     fizz[i] =
         fizz_hp.Process(fizz[i] + static_cast<float>(0.03 * noise.White() * std::exp(-t * 1.2)));
   }
-  MixInto(s, fizz, 0.2, 0.8f);
+  MixInto(s, fizz, 0.2, 0.35f);
   return s;
 }
 
@@ -376,7 +376,7 @@ Signal ToiletFlush(RecipeContext& ctx) {
     return static_cast<float>(refill_bp.Process(noise.White()) * std::min(1.0, t / 0.4) * 0.6);
   });
   ApplyEnvelope(refill, {{0, 0}, {0.4, 1}, {2.0, 1}, {2.6, 0}});
-  MixInto(s, refill, 4.3);
+  MixInto(s, refill, 4.3, 0.3f);
   Reverb bathroom(0.4, 0.2);
   return bathroom.Process(s, 1.0f, 0.35f, 0.4);
 }
