@@ -33,6 +33,9 @@ AudioEngine::AudioEngine() = default;
 
 bool AudioEngine::ensure_sdl_locked() {
   if (sdl_audio_) return true;
+  // The library lives inside someone else's program: SDL must not take over SIGINT and SIGTERM,
+  // or the program could no longer be ended with them.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   // The driver comes from SDL_AUDIODRIVER when it is set, which is how the tests pick theirs.
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
   sdl_audio_ = true;
