@@ -78,8 +78,7 @@ Signal SpeechSynth::Speak(std::string_view text, const SpeechParams& p) const {
   posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
   posix_spawn_file_actions_addclose(&actions, fds[0]);
   posix_spawn_file_actions_addclose(&actions, fds[1]);
-  const std::string self = "/proc/self/exe";
-  std::vector<std::string> args = {self,
+  std::vector<std::string> args = {program_,
                                    kChildFlag,
                                    p.voice,
                                    std::to_string(p.rate),
@@ -91,7 +90,7 @@ Signal SpeechSynth::Speak(std::string_view text, const SpeechParams& p) const {
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
   pid_t pid = 0;
-  const int rc = posix_spawn(&pid, self.c_str(), &actions, nullptr, argv.data(), environ);
+  const int rc = posix_spawn(&pid, program_.c_str(), &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   close(fds[1]);
   if (rc != 0) {

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "signal.h"
 
@@ -23,12 +24,18 @@ struct SpeechParams {
 // bytes the same whichever sounds are rendered, and in whatever order.
 class SpeechSynth {
  public:
+  // program: an executable that runs RunChild first thing in main (by default this one).
+  explicit SpeechSynth(std::string program = "/proc/self/exe") : program_(std::move(program)) {}
+
   // In the child: when argv asks for the speech mode, speaks and writes the samples to
   // stdout, sets exit_code and returns true.
   static bool RunChild(int argc, char** argv, int& exit_code);
 
   // Returns the spoken text at the archive rate, with the silence at both ends removed.
   Signal Speak(std::string_view text, const SpeechParams& params) const;
+
+ private:
+  std::string program_;
 };
 
 }  // namespace kalvor::soundgen
