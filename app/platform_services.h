@@ -55,9 +55,9 @@ struct ControlDef {
   std::vector<std::string> items;  // combo box list items, or a tab control's page captions
   FontDef font;
   int minimum = 0, maximum = 0, position = 0, lineStep = 1, pageStep = 1;  // slider
-  std::string image;              // picture box or window icon: a resource path (":/...")
-  std::int32_t textColor = -1;    // 0x00BBGGRR, -1 for the default colour
-  bool multiLine = false;         // label text that wraps / keeps its line breaks
+  std::string image;            // picture box or window icon: a resource path (":/...")
+  std::int32_t textColor = -1;  // 0x00BBGGRR, -1 for the default colour
+  bool multiLine = false;       // label text that wraps / keeps its line breaks
 };
 
 struct FormDef {
@@ -181,8 +181,8 @@ class PlatformServices {
                                 std::initializer_list<std::span<const std::uint8_t>> blocks) = 0;
   virtual std::string ReadIniValue(std::string_view file, std::string_view section,
                                    std::string_view key, std::string_view defaultValue = {}) = 0;
-  virtual bool WriteIniValue(std::string_view file, std::string_view section,
-                             std::string_view key, std::string_view value) = 0;
+  virtual bool WriteIniValue(std::string_view file, std::string_view section, std::string_view key,
+                             std::string_view value) = 0;
   // 1 every entry written; 0 archive unreadable or an entry could not be written; -1 missing
   // ZIP file or an empty argument.
   virtual std::int32_t ExtractArchive(std::string_view window, std::string_view control,

@@ -37,13 +37,13 @@ void StartupSequence::Prepare(PlatformServices& platform) {
 }
 
 int StartupSequence::Run(PlatformServices& platform) {
-  CreatePlayer();                               // A1
-  platform.SetExitCleanup(&ExitCleanup);        // A2
-  Deployment::DeployLibrary();                  // A3
-  if (!platform.LoadWindow(kMain, false)) {     // A4
+  CreatePlayer();                            // A1
+  platform.SetExitCleanup(&ExitCleanup);     // A2
+  Deployment::DeployLibrary();               // A3
+  if (!platform.LoadWindow(kMain, false)) {  // A4
     platform.FatalError("载入启动窗口失败");
   }
-  return platform.RunEventLoop();               // A5
+  return platform.RunEventLoop();  // A5
 }
 
 void StartupSequence::MainWindowCreated() {
@@ -60,8 +60,8 @@ void StartupSequence::MainWindowCreated() {
     }
   }
 
-  audio.outputDevice = SettingsFile::ReadNumber(SettingsFile::kData, SettingsFile::kDevice);  // B3
-  audio.volumePercent = SettingsFile::ReadNumber(SettingsFile::kData, SettingsFile::kVolume); // B4
+  audio.outputDevice = SettingsFile::ReadNumber(SettingsFile::kData, SettingsFile::kDevice);   // B3
+  audio.volumePercent = SettingsFile::ReadNumber(SettingsFile::kData, SettingsFile::kVolume);  // B4
   state.hotkeySwitch = SettingsFile::ReadNumber(SettingsFile::kData, SettingsFile::kHotkeySwitch);
   if (state.hotkeySwitch == 0) state.hotkeySwitch = 1;  // B6
   if (audio.volumePercent == 0) audio.volumePercent = 100;
@@ -70,14 +70,15 @@ void StartupSequence::MainWindowCreated() {
   OpenStoredDevice();  // B7: a failure shows nothing here; playing reports it later
 
   // B8..B10: written by the program, so no handler runs and nothing is written back.
-  platform.SetInt(kMain, "组合框输出通道", Prop::ListIndex, TruncateToInt(audio.outputDevice - 1.0));
+  platform.SetInt(kMain, "组合框输出通道", Prop::ListIndex,
+                  TruncateToInt(audio.outputDevice - 1.0));
   platform.SetInt(kMain, "滑块条1", Prop::Position, audio.volumePercent);
   platform.SetText(kMain, "音量大小标示", Prop::Caption, NumberToText(audio.volumePercent));
 
-  HotkeyStartStep(state.hotkeySwitch);               // B11
-  Deployment::WriteArchive(state.appDataDir);        // B12
-  Deployment::ExtractArchive(state.appDataDir);      // B13
-  CustomSlots::RefreshCustomCaptions();              // B14
+  HotkeyStartStep(state.hotkeySwitch);           // B11
+  Deployment::WriteArchive(state.appDataDir);    // B12
+  Deployment::ExtractArchive(state.appDataDir);  // B13
+  CustomSlots::RefreshCustomCaptions();          // B14
 }
 
 void StartupSequence::MainWindowDestroyed() {

@@ -51,9 +51,13 @@ AudioState& Audio() {
   return state;
 }
 
-AudioPlayer& Player() { return *PlayerSlot(); }
+AudioPlayer& Player() {
+  return *PlayerSlot();
+}
 
-void CreatePlayer() { PlayerSlot() = std::make_unique<AudioPlayer>(); }
+void CreatePlayer() {
+  PlayerSlot() = std::make_unique<AudioPlayer>();
+}
 
 void DestroyPlayer() {
   if (PlayerSlot()) {
@@ -85,7 +89,9 @@ void StartPlayback(std::string_view path) {
   }
 }
 
-void ApplyVolume(float volume) { Player().SetVolume(volume, Audio().currentStream); }
+void ApplyVolume(float volume) {
+  Player().SetVolume(volume, Audio().currentStream);
+}
 
 void StopSound() {
   AudioState& audio = Audio();
@@ -94,7 +100,9 @@ void StopSound() {
   audio.playState = std::string(kPlayStopped);
 }
 
-void ReleaseAudio() { Player().Free(); }
+void ReleaseAudio() {
+  Player().Free();
+}
 
 bool OpenOutputDevice(std::int32_t device, std::int32_t frequency, std::int32_t flags,
                       std::int32_t window, std::int32_t classId) {
@@ -105,8 +113,12 @@ bool OpenOutputDevice(std::int32_t device, std::int32_t frequency, std::int32_t 
   return false;
 }
 
-void OpenStoredDevice() { OpenOutputDevice(Audio().outputDevice, 44100, 0, 0, 0); }
+void OpenStoredDevice() {
+  OpenOutputDevice(Audio().outputDevice, 44100, 0, 0, 0);
+}
 
-std::string OutputDeviceName(std::int32_t device) { return Player().GetDeviceName(device); }
+std::string OutputDeviceName(std::int32_t device) {
+  return Player().GetDeviceName(device);
+}
 
 }  // namespace kalvor

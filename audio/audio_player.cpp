@@ -61,15 +61,17 @@ std::int32_t AudioPlayer::Initialize(std::int32_t useDefaults, std::int32_t devi
   if (useDefaults == 1) {
     ok = bass::Init(-1, 44100, 0, nullptr, nullptr);
   } else {
-    ok = bass::Init(device, static_cast<std::uint32_t>(frequency),
-                    static_cast<std::uint32_t>(flags),
-                    reinterpret_cast<void*>(static_cast<std::intptr_t>(window)),
-                    reinterpret_cast<const void*>(static_cast<std::intptr_t>(classId)));
+    ok =
+        bass::Init(device, static_cast<std::uint32_t>(frequency), static_cast<std::uint32_t>(flags),
+                   reinterpret_cast<void*>(static_cast<std::intptr_t>(window)),
+                   reinterpret_cast<const void*>(static_cast<std::intptr_t>(classId)));
   }
   return ok != 0 ? 1 : 0;
 }
 
-std::uint32_t AudioPlayer::GetVersion() { return bass::GetVersion(); }
+std::uint32_t AudioPlayer::GetVersion() {
+  return bass::GetVersion();
+}
 
 std::uint32_t AudioPlayer::PlayFile(std::string_view path, std::int32_t play,
                                     std::uint32_t previous) {
@@ -128,8 +130,8 @@ std::int32_t AudioPlayer::SetVolume(float volume, std::uint32_t stream, std::int
   return bass::ChannelSetAttribute(stream, bass::kAttribVolume, value);
 }
 
-void AudioPlayer::SetSpectrumStyle(std::int32_t w, std::int32_t h, std::int32_t bar,
-                                   std::int32_t g, std::int32_t top, std::int32_t base) {
+void AudioPlayer::SetSpectrumStyle(std::int32_t w, std::int32_t h, std::int32_t bar, std::int32_t g,
+                                   std::int32_t top, std::int32_t base) {
   width = w;
   height = h;
   barWidth = bar;
@@ -161,7 +163,9 @@ std::int32_t AudioPlayer::GetBlue(std::int32_t color) {
   return TruncateToInt(std::floor(static_cast<double>(color) / 65536));
 }
 
-std::int32_t AudioPlayer::Free() { return bass::Free(); }
+std::int32_t AudioPlayer::Free() {
+  return bass::Free();
+}
 
 std::string AudioPlayer::GetDeviceName(std::int32_t device) {
   bass::DeviceInfo info{};

@@ -29,7 +29,9 @@ inline int Init(int device, std::uint32_t freq, std::uint32_t flags, void* windo
   return CallExternal<int(int, std::uint32_t, std::uint32_t, void*, const void*)>(
       kLibrary, "BASS_Init", device, freq, flags, window, classId);
 }
-inline int Free() { return CallExternal<int()>(kLibrary, "BASS_Free"); }
+inline int Free() {
+  return CallExternal<int()>(kLibrary, "BASS_Free");
+}
 inline std::uint32_t GetVersion() {
   return CallExternal<std::uint32_t()>(kLibrary, "BASS_GetVersion");
 }
@@ -38,14 +40,13 @@ inline int GetDeviceInfo(std::uint32_t device, DeviceInfo* info) {
                                                        info);
 }
 inline std::uint32_t PluginLoad(const char* file, std::uint32_t flags) {
-  return CallExternal<std::uint32_t(const char*, std::uint32_t)>(kLibrary, "BASS_PluginLoad",
-                                                                 file, flags);
+  return CallExternal<std::uint32_t(const char*, std::uint32_t)>(kLibrary, "BASS_PluginLoad", file,
+                                                                 flags);
 }
 inline std::uint32_t StreamCreateFile(int mem, const void* file, std::uint64_t offset,
                                       std::uint64_t length, std::uint32_t flags) {
-  return CallExternal<std::uint32_t(int, const void*, std::uint64_t, std::uint64_t,
-                                    std::uint32_t)>(kLibrary, "BASS_StreamCreateFile", mem, file,
-                                                    offset, length, flags);
+  return CallExternal<std::uint32_t(int, const void*, std::uint64_t, std::uint64_t, std::uint32_t)>(
+      kLibrary, "BASS_StreamCreateFile", mem, file, offset, length, flags);
 }
 inline int StreamFree(std::uint32_t handle) {
   return CallExternal<int(std::uint32_t)>(kLibrary, "BASS_StreamFree", handle);
@@ -76,13 +77,12 @@ inline int ChannelSetPosition(std::uint32_t handle, std::uint64_t pos, std::uint
       kLibrary, "BASS_ChannelSetPosition", handle, pos, mode);
 }
 inline double ChannelBytes2Seconds(std::uint32_t handle, std::uint64_t pos) {
-  return CallExternal<double(std::uint32_t, std::uint64_t)>(kLibrary,
-                                                            "BASS_ChannelBytes2Seconds", handle,
-                                                            pos);
+  return CallExternal<double(std::uint32_t, std::uint64_t)>(kLibrary, "BASS_ChannelBytes2Seconds",
+                                                            handle, pos);
 }
 inline std::uint64_t ChannelSeconds2Bytes(std::uint32_t handle, double pos) {
-  return CallExternal<std::uint64_t(std::uint32_t, double)>(
-      kLibrary, "BASS_ChannelSeconds2Bytes", handle, pos);
+  return CallExternal<std::uint64_t(std::uint32_t, double)>(kLibrary, "BASS_ChannelSeconds2Bytes",
+                                                            handle, pos);
 }
 inline std::uint32_t ChannelGetData(std::uint32_t handle, void* buffer, std::uint32_t length) {
   return CallExternal<std::uint32_t(std::uint32_t, void*, std::uint32_t)>(

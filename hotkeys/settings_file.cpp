@@ -28,6 +28,8 @@ std::int32_t SettingsFile::ReadNumber(std::string_view section, std::string_view
   return TruncateToInt(TextToNumber(Read(section, key)));
 }
 
-bool SettingsFile::Remove() { return Platform().RemoveFile(Path()); }
+bool SettingsFile::Remove() {
+  return Platform().RemoveFile(Path());
+}
 
 }  // namespace kalvor
