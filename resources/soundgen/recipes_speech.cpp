@@ -70,9 +70,9 @@ Signal ReadyGo(RecipeContext& ctx) {
   Signal s = Say(ctx, "Ready", "en", 120, 40, 70);
   Signal go = Say(ctx, "Go!", "en", 140, 65, 90);
   Scale(go, 1.4f);
-  MixInto(s, Whoosh(ctx.rng, 0.5, 400, 4000), 0.7, 0.2f);
-  MixInto(s, Kick(1.3), 1.25, 0.5f);
-  MixInto(s, go, 1.2);
+  MixInto(s, Whoosh(ctx.rng, 0.5, 400, 4000), 1.05, 0.2f);
+  MixInto(s, Kick(1.3), 1.6, 0.5f);
+  MixInto(s, go, 1.55);
   Reverb arena(0.8, 0.4);
   return arena.Process(s, 1.0f, 0.35f, 0.8);
 }
