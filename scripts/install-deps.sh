@@ -15,7 +15,15 @@ PACKAGES=(
   xvfb xdotool x11-utils
   sox libsox-fmt-mp3 zip unzip
   imagemagick
+  desktop-file-utils appstream
 )
+# Only for the end-to-end desktop test (tests/e2e), installed by `install-deps.sh --e2e`: a window
+# manager, a sound server and its tools. Kept out of the list above because pulseaudio would
+# replace the PipeWire sound server of a desktop that runs ./run.
+E2E_PACKAGES=(openbox wmctrl pulseaudio pulseaudio-utils)
+if [ "${1:-}" = "--e2e" ]; then
+  PACKAGES+=("${E2E_PACKAGES[@]}")
+fi
 if [ -n "${KALVOR_EXTRA_PACKAGES:-}" ]; then
   read -r -a extra <<<"$KALVOR_EXTRA_PACKAGES"
   PACKAGES+=("${extra[@]}")
