@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core_platform.h"
+#include "app/headless_platform.h"
 #include "resources/deployment.h"
 
 namespace {
@@ -27,41 +27,6 @@ double Median(std::vector<double> v) {
   return v[v.size() / 2];
 }
 
-class BenchPlatform : public kalvor::CorePlatform {
- public:
-  void RegisterForm(const kalvor::FormDef&) override {}
-  void BindHandler(std::string_view, std::string_view, int, kalvor::Handler) override {}
-  bool LoadWindow(std::string_view, bool) override { return false; }
-  void UnloadWindow(std::string_view) override {}
-  bool IsWindowLoaded(std::string_view) const override { return false; }
-  std::int32_t GetInt(std::string_view, std::string_view, kalvor::Prop) override { return 0; }
-  void SetInt(std::string_view, std::string_view, kalvor::Prop, std::int32_t) override {}
-  std::string GetText(std::string_view, std::string_view, kalvor::Prop) override { return {}; }
-  void SetText(std::string_view, std::string_view, kalvor::Prop, std::string_view) override {}
-  std::int32_t GetWindowHandle(std::string_view, std::string_view) override { return 0; }
-  std::int32_t AddComboItem(std::string_view, std::string_view, std::string_view,
-                            std::int32_t) override {
-    return -1;
-  }
-  bool RunFileDialog(std::string_view, std::string_view) override { return false; }
-  std::int32_t ShowMessageBox(std::string_view, std::int32_t, std::string_view,
-                              std::string_view) override {
-    return 0;
-  }
-  int RunEventLoop() override { return 0; }
-  void RaiseFeedback(std::int32_t, std::int32_t, std::int32_t) override {}
-  void OpenUrl(std::string_view) override {}
-  std::int32_t ExecuteWithVerb(std::int32_t, std::string_view, std::string_view, std::string_view,
-                               std::int32_t) override {
-    return 0;
-  }
-  std::int32_t RegisterGlobalHotkey(std::int32_t, std::int32_t, std::int32_t,
-                                    std::int32_t) override {
-    return 0;
-  }
-  bool UnregisterGlobalHotkey(std::int32_t, std::int32_t) override { return false; }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -72,7 +37,7 @@ int main(int argc, char** argv) {
   const auto theirs = root / "unzip";
   std::filesystem::create_directories(ours);
   std::filesystem::create_directories(theirs);
-  BenchPlatform platform;
+  kalvor::HeadlessPlatform platform;
   kalvor::SetPlatform(&platform);
 
   const std::string unzip = "unzip -o -q '" + ours + "1.zip' -d '" + theirs.string() + "'";

@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "app/core_platform.h"
+#include "app/headless_platform.h"
 
 namespace kalvor::test {
 
-// CorePlatform with the window operations stubbed out. Message boxes are recorded and echoed to
-// stderr, so death tests can match the fatal error's text.
-class TestPlatform : public CorePlatform {
+// The headless platform with its message boxes recorded (and echoed to stderr, so death tests
+// can match the fatal error's text) and the archive's progress recorded.
+class TestPlatform : public HeadlessPlatform {
  public:
   struct Box {
     std::string text;
@@ -28,40 +28,11 @@ class TestPlatform : public CorePlatform {
   std::vector<Box> boxes;
   std::vector<int> progress;
 
-  void RegisterForm(const FormDef&) override {}
-  void BindHandler(std::string_view, std::string_view, int, Handler) override {}
-  bool LoadWindow(std::string_view, bool) override { return false; }
-  void UnloadWindow(std::string_view) override {}
-  bool IsWindowLoaded(std::string_view) const override { return false; }
-  std::int32_t GetInt(std::string_view, std::string_view, Prop) override { return 0; }
-  void SetInt(std::string_view, std::string_view, Prop, std::int32_t) override {}
-  std::string GetText(std::string_view, std::string_view, Prop) override { return {}; }
-  void SetText(std::string_view, std::string_view, Prop, std::string_view) override {}
-  std::int32_t GetWindowHandle(std::string_view, std::string_view) override { return 0; }
-  std::int32_t AddComboItem(std::string_view, std::string_view, std::string_view,
-                            std::int32_t) override {
-    return -1;
-  }
-  bool RunFileDialog(std::string_view, std::string_view) override { return false; }
   std::int32_t ShowMessageBox(std::string_view text, std::int32_t style, std::string_view title,
-                              std::string_view) override {
+                              std::string_view parent) override {
     boxes.push_back({std::string(text), style, std::string(title)});
-    std::fprintf(stderr, "[box %s|%d] %s", std::string(title).c_str(), style,
-                 std::string(text).c_str());
-    return kIdOk;
+    return HeadlessPlatform::ShowMessageBox(text, style, title, parent);
   }
-  int RunEventLoop() override { return 0; }
-  void RaiseFeedback(std::int32_t, std::int32_t, std::int32_t) override {}
-  void OpenUrl(std::string_view) override {}
-  std::int32_t ExecuteWithVerb(std::int32_t, std::string_view, std::string_view, std::string_view,
-                               std::int32_t) override {
-    return 0;
-  }
-  std::int32_t RegisterGlobalHotkey(std::int32_t, std::int32_t, std::int32_t,
-                                    std::int32_t) override {
-    return 0;
-  }
-  bool UnregisterGlobalHotkey(std::int32_t, std::int32_t) override { return false; }
 
  protected:
   void ArchiveProgress(std::string_view, std::string_view, int percent) override {

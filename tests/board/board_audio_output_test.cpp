@@ -18,23 +18,9 @@
 namespace kalvor::test {
 namespace {
 
-std::string CaptureFile() {
-  static const std::string path =
-      (std::filesystem::temp_directory_path() / ("kalvor-output-" + std::to_string(::getpid())))
-          .string();
+std::string Capture() {
+  static const std::string path = CaptureFile("output");
   return path;
-}
-
-float LoudestSample() {
-  std::ifstream in(CaptureFile(), std::ios::binary);
-  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  float loudest = 0;
-  for (std::size_t i = 0; i + sizeof(float) <= bytes.size(); i += sizeof(float)) {
-    float sample;
-    std::memcpy(&sample, bytes.data() + i, sizeof sample);
-    if (std::isfinite(sample)) loudest = std::max(loudest, std::fabs(sample));
-  }
-  return loudest;
 }
 
 class BoardAudioOutputTest : public BoardTest {};
@@ -50,9 +36,9 @@ TEST_F(BoardAudioOutputTest, AClickedButtonsSamplesReachTheDevice) {
     QApplication::processEvents(QEventLoop::AllEvents, 50);
   }
   CloseBoard();  // frees the library, which closes and flushes the device
-  EXPECT_GT(LoudestSample(), 0.05f);
+  EXPECT_GT(LoudestSample(Capture()), 0.05f);
   EXPECT_TRUE(PlatformSeam::Instance().Messages().empty());
-  std::filesystem::remove(CaptureFile());
+  std::filesystem::remove(Capture());
 }
 
 }  // namespace
@@ -60,7 +46,7 @@ TEST_F(BoardAudioOutputTest, AClickedButtonsSamplesReachTheDevice) {
 
 int main(int argc, char** argv) {
   ::setenv("SDL_AUDIODRIVER", "disk", 1);
-  ::setenv("SDL_DISKAUDIOFILE", kalvor::test::CaptureFile().c_str(), 1);
+  ::setenv("SDL_DISKAUDIOFILE", kalvor::test::Capture().c_str(), 1);
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);

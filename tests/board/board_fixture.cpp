@@ -4,7 +4,11 @@
 #include <QCoreApplication>
 #include <QTabWidget>
 #include <QTest>
+#include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
 #include <map>
 
 #include "app/platform_seam.h"
@@ -106,6 +110,24 @@ void Settle() {
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
+}
+
+std::string CaptureFile(std::string_view tag) {
+  return (std::filesystem::temp_directory_path() /
+          ("kalvor-" + std::string(tag) + "-" + std::to_string(::getpid())))
+      .string();
+}
+
+float LoudestSample(const std::string& captureFile) {
+  std::ifstream in(captureFile, std::ios::binary);
+  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  float loudest = 0;
+  for (std::size_t i = 0; i + sizeof(float) <= bytes.size(); i += sizeof(float)) {
+    float sample;
+    std::memcpy(&sample, bytes.data() + i, sizeof sample);
+    if (std::isfinite(sample)) loudest = std::max(loudest, std::fabs(sample));
+  }
+  return loudest;
 }
 
 void BoardTest::SetUp() {

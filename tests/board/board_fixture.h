@@ -70,4 +70,9 @@ class BoardTest : public ::testing::Test {
 // Handles pending events, deferred deletions included.
 void Settle();
 
+// A file for SDL's disk driver to write the device's output to, unique to this process.
+std::string CaptureFile(std::string_view tag);
+// The loudest sample of what the disk driver wrote (32-bit float stereo).
+float LoudestSample(const std::string& captureFile);
+
 }  // namespace kalvor::test

@@ -24,23 +24,9 @@ namespace {
 std::unique_ptr<XServer> g_server;
 std::string g_noServer;
 
-std::string CaptureFile() {
-  static const std::string path =
-      (std::filesystem::temp_directory_path() / ("kalvor-keys-" + std::to_string(::getpid())))
-          .string();
+std::string Capture() {
+  static const std::string path = CaptureFile("keys");
   return path;
-}
-
-float LoudestSample() {
-  std::ifstream in(CaptureFile(), std::ios::binary);
-  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  float loudest = 0;
-  for (std::size_t i = 0; i + sizeof(float) <= bytes.size(); i += sizeof(float)) {
-    float sample;
-    std::memcpy(&sample, bytes.data() + i, sizeof sample);
-    if (std::isfinite(sample)) loudest = std::max(loudest, std::fabs(sample));
-  }
-  return loudest;
 }
 
 void Wait(int ms) {
@@ -62,9 +48,9 @@ TEST_F(HotkeySoundOutputTest, F3PlaysTheBoundSoundOnTheDevice) {
   Wait(1500);
   EXPECT_EQ(Library().openedPaths, std::vector<std::string>{DataDir() + "music/欢呼掌声.mp3"});
   CloseBoard();  // frees the library, which closes and flushes the device
-  EXPECT_GT(LoudestSample(), 0.05f);
+  EXPECT_GT(LoudestSample(Capture()), 0.05f);
   EXPECT_TRUE(PlatformSeam::Instance().Messages().empty());
-  std::filesystem::remove(CaptureFile());
+  std::filesystem::remove(Capture());
 }
 
 TEST_F(HotkeySoundOutputTest, AnUnboundOrWithdrawnKeyPlaysNothing) {
@@ -84,7 +70,7 @@ int main(int argc, char** argv) {
   using kalvor::test::g_noServer;
   using kalvor::test::g_server;
   ::setenv("SDL_AUDIODRIVER", "disk", 1);
-  ::setenv("SDL_DISKAUDIOFILE", kalvor::test::CaptureFile().c_str(), 1);
+  ::setenv("SDL_DISKAUDIOFILE", kalvor::test::Capture().c_str(), 1);
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   ::testing::InitGoogleTest(&argc, argv);
   if (GTEST_FLAG_GET(list_tests)) {
