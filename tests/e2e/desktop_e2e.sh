@@ -14,7 +14,8 @@
 # Every process it starts is ended on the way out, also on failure.
 #
 # Usage: desktop_e2e.sh PACKAGE.deb|FOLDER_WITH_IT [--keep-installed]
-# Needs root (apt-get). Prints SKIPPED and exits 0 when it cannot run here.
+# Needs root (apt-get). Prints SKIPPED and exits 0 when it cannot run here. The package is removed
+# again at the end unless it was installed before or --keep-installed is given.
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -100,7 +101,8 @@ stop_pid() {  # stop_pid PID: SIGTERM, then SIGKILL after a grace period
 }
 cleanup() {
   local rc=$?
-  # The program ignores SIGTERM while SDL's handlers are installed: only SIGKILL ends it here.
+  # Left running only when closing its window failed; SDL's signal handlers may swallow SIGTERM,
+  # so SIGKILL.
   if [ -n "$kalvor_pid" ] && kill -0 "$kalvor_pid" 2>/dev/null; then
     kill -KILL "$kalvor_pid" 2>/dev/null
     wait "$kalvor_pid" 2>/dev/null
@@ -235,7 +237,10 @@ start_program() {  # start_program LOGFILE: starts it and waits for the main win
   launch_from_menu "$1"
   main_window=""
   wait_until 120 window_up
-  alive || die "kalvor ended during start-up (exit $(wait "$kalvor_pid"; echo $?)): $(cat "$1")"
+  if ! alive; then
+    wait "$kalvor_pid"
+    die "kalvor ended during start-up (exit $?): $(cat "$1")"
+  fi
   [ -n "$main_window" ] || die "the main window did not appear within 120 s"
   # The window manager frames and places it; wait until its position has settled.
   local last="" now="" stable=0
