@@ -82,6 +82,8 @@ QtPlatform::QtPlatform(int& argc, char** argv) {
   }
   // The program ends when no window is loaded, not when the last visible one closes.
   QApplication::setQuitOnLastWindowClosed(false);
+  // Ties the windows to the menu entry, so the task bar shows the program's name and icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral("io.kalvor.Kalvor"));
   SubstituteChineseFonts();
   router_ =
       std::make_unique<QtEventRouter>([this](const std::string& window, const std::string& control,
