@@ -7,6 +7,7 @@
 #include <unistd.h>
 #include <unzip.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <ctime>
 #include <string>
@@ -58,14 +59,15 @@ bool MakeFolders(const std::string& path) {
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// The components of an entry name, or false when the name is unsafe: absolute, or holding a
-// ".." component. "\" separates like "/", as it does in archives made on Windows.
+// The components of an entry name, or false when the name is unsafe: absolute, holding a ".."
+// component, or holding a zero byte (the system reads "..\0x" as ".."). "\" separates like
+// "/", as it does in archives made on Windows.
 bool SplitEntryName(std::string name, std::vector<std::string>& parts) {
   parts.clear();
   for (char& c : name) {
     if (c == '\\') c = '/';
   }
-  if (name.empty() || name.front() == '/') return false;
+  if (name.empty() || name.front() == '/' || name.find('\0') != std::string::npos) return false;
   std::size_t begin = 0;
   while (begin <= name.size()) {
     std::size_t end = name.find('/', begin);
@@ -255,7 +257,8 @@ std::int32_t ZipExtractor::Extract(std::string_view zipPath, std::string_view ta
       if (close(file.release()) != 0) return 0;
     }
     ++done;
-    if (progress) progress(static_cast<int>(done * 100 / count));
+    // The end record's count may be 0 or too small for the entries the directory really holds.
+    if (progress) progress(static_cast<int>(done * 100 / std::max(count, done)));
   }
   return status == UNZ_END_OF_LIST_OF_FILE ? 1 : 0;
 }
