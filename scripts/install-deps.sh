@@ -16,6 +16,7 @@ PACKAGES=(
   sox libsox-fmt-mp3 zip unzip
   imagemagick
   desktop-file-utils appstream
+  clang libclang-rt-14-dev
 )
 # Only for the end-to-end desktop test (tests/e2e), installed by `install-deps.sh --e2e`: a window
 # manager, a sound server and its tools. Kept out of the list above because pulseaudio would

@@ -16,6 +16,10 @@ cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build "$build" -j "$jobs"
 
+# Leaks are reported (libFuzzer checks after every input and at the end); only other people's
+# libraries are suppressed, as in the sanitizer run of the test suite.
+export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$here/../lsan.supp:print_suppressions=0}"
+
 work=$(mktemp -d "${TMPDIR:-/tmp}/kalvor-fuzz-run.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$build/findings"
