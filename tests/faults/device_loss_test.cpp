@@ -7,12 +7,15 @@
 #include <QComboBox>
 #include <QTest>
 #include <chrono>
+#include <memory>
 #include <optional>
+#include <sstream>
 #include <thread>
 
 #include "app/platform_seam.h"
 #include "audio/audio_front_end.h"
 #include "fifo_output.h"
+#include "pulse_server.h"
 #include "tests/board/board_fixture.h"
 
 namespace kalvor::test {
@@ -24,6 +27,15 @@ using namespace std::chrono_literals;
 std::optional<SDL_AudioDeviceID> PlayingDevice() {
   for (SDL_AudioDeviceID id = 2; id < 64; ++id) {
     if (SDL_GetAudioDeviceStatus(id) == SDL_AUDIO_PLAYING) return id;
+  }
+  return std::nullopt;
+}
+
+std::optional<SDL_AudioDeviceID> WaitUntilPlaying(std::chrono::milliseconds timeout) {
+  const auto end = std::chrono::steady_clock::now() + timeout;
+  while (std::chrono::steady_clock::now() < end) {
+    if (const auto device = PlayingDevice()) return device;
+    std::this_thread::sleep_for(5ms);
   }
   return std::nullopt;
 }
@@ -106,6 +118,79 @@ TEST_F(DeviceLossTest, ADeviceLostWhileIdleIsNoticedAtTheNextPlay) {
   QTest::keyClick(combo, Qt::Key_Down);
   Click("MainWindow", "音效按钮6");
   EXPECT_TRUE(output_->WaitForSound(3s));
+}
+
+// The same with a real sound server: a PulseAudio null sink whose module is unloaded while the
+// sound plays, as when a USB headset is pulled out.
+class PulseDeviceLossTest : public BoardTest {
+ protected:
+  void SetUp() override {
+    BoardTest::SetUp();
+    if (!PulseServer::Installed())
+      GTEST_SKIP() << "PulseAudio (pulseaudio, pactl) is not installed";
+    pulse_ = std::make_unique<PulseServer>();
+    ASSERT_TRUE(pulse_->Start()) << pulse_->Error();
+    setenv("SDL_AUDIODRIVER", "pulseaudio", 1);
+  }
+  void TearDown() override {
+    BoardTest::TearDown();
+    pulse_.reset();
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+  }
+
+  // The sink our stream plays into, by name; empty when there is no stream.
+  std::string SinkOfOurStream() {
+    std::string sinks;
+    std::string inputs;
+    pulse_->Pactl("list short sinks", &sinks);
+    pulse_->Pactl("list short sink-inputs", &inputs);
+    std::istringstream in(inputs);
+    std::string index;
+    std::string sink;
+    if (!(in >> index >> sink)) return {};
+    std::istringstream list(sinks);
+    for (std::string line; std::getline(list, line);) {
+      std::istringstream fields(line);
+      std::string number;
+      std::string name;
+      if (fields >> number >> name && number == sink) return name;
+    }
+    return {};
+  }
+
+  std::unique_ptr<PulseServer> pulse_;
+};
+
+TEST_F(PulseDeviceLossTest, TheSinkGoesAwayWhileASoundPlays) {
+  StartBoard();
+  Click("MainWindow", "音效按钮1");
+  const std::optional<SDL_AudioDeviceID> device = WaitUntilPlaying(3s);
+  ASSERT_TRUE(device.has_value());
+  EXPECT_EQ(SinkOfOurStream(), "kalvorfaults");
+
+  ASSERT_TRUE(pulse_->Unload(pulse_->FirstSinkModule()));
+  ASSERT_TRUE(WaitUntilLost(*device, 5s)) << "SDL did not report the device lost";
+
+  Click("MainWindow", "音效按钮2");
+  EXPECT_NE(Audio().currentStream, 0u);
+  Hover("MainWindow", "音效按钮2");
+  Click("MainWindow", "按钮1");  // 停止播放
+  EXPECT_EQ(Audio().playState, kPlayStopped);
+  EXPECT_TRUE(PlatformSeam::Instance().Messages().empty());
+
+  // Another output appears; the user picks a device from the list again.
+  ASSERT_GE(pulse_->LoadNullSink("kalvorreplacement"), 0);
+  auto* combo = qobject_cast<QComboBox*>(Widget("MainWindow", "组合框输出通道"));
+  ASSERT_GE(combo->count(), 2);
+  combo->setFocus();
+  QTest::keyClick(combo, Qt::Key_Down);
+  QTest::keyClick(combo, Qt::Key_Up);
+  Settle();
+  Click("MainWindow", "音效按钮3");
+  EXPECT_NE(Audio().currentStream, 0u);
+  EXPECT_TRUE(WaitUntilPlaying(3s).has_value());
+  EXPECT_EQ(SinkOfOurStream(), "kalvorreplacement");
+  EXPECT_TRUE(PlatformSeam::Instance().Messages().empty());
 }
 
 }  // namespace

@@ -1,0 +1,104 @@
+#include "pulse_server.h"
+
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <thread>
+
+#include "tests/hotkeys/x_server.h"
+
+namespace kalvor::test {
+
+bool PulseServer::Installed() {
+  return XServer::Installed("pulseaudio") && XServer::Installed("pactl");
+}
+
+PulseServer::~PulseServer() {
+  if (pid_ > 0) {
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+  }
+  unsetenv("PULSE_SERVER");
+  if (!dir_.empty()) {
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
+  }
+}
+
+bool PulseServer::Start() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "kalvor-pulse-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) {
+    error_ = "no scratch folder";
+    return false;
+  }
+  dir_ = pattern;
+  const std::string socket = dir_ + "/native";
+  const std::string protocol = "module-native-protocol-unix socket=" + socket + " auth-anonymous=1";
+  const std::string sink =
+      "module-null-sink sink_name=kalvorfaults sink_properties=device.description=KalvorFaults";
+  const std::string log = dir_ + "/pulseaudio.log";
+  pid_ = fork();
+  if (pid_ == 0) {
+    setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
+    setenv("HOME", dir_.c_str(), 1);
+    if (std::freopen(log.c_str(), "w", stdout) == nullptr ||
+        std::freopen(log.c_str(), "a", stderr) == nullptr) {
+      _exit(126);
+    }
+    execlp("pulseaudio", "pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
+           "--use-pid-file=no", "--disallow-exit", "-L", protocol.c_str(), "-L", sink.c_str(),
+           static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  setenv("PULSE_SERVER", ("unix:" + socket).c_str(), 1);
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (!Pactl("info")) {
+    if (std::chrono::steady_clock::now() > end || waitpid(pid_, nullptr, WNOHANG) == pid_) {
+      error_ = "pulseaudio did not start (see " + log + ")";
+      return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  std::string modules;
+  Pactl("list short modules", &modules);
+  const std::size_t at = modules.find("module-null-sink");
+  if (at == std::string::npos) {
+    error_ = "no null sink";
+    return false;
+  }
+  const std::size_t line = modules.rfind('\n', at);
+  firstSink_ = std::atoi(modules.c_str() + (line == std::string::npos ? 0 : line + 1));
+  return true;
+}
+
+bool PulseServer::Pactl(const std::string& arguments, std::string* output) const {
+  FILE* pipe = popen(("pactl " + arguments + " 2>/dev/null").c_str(), "r");
+  if (pipe == nullptr) return false;
+  std::string text;
+  char buffer[4096];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
+  const int status = pclose(pipe);
+  if (output != nullptr) *output = text;
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+int PulseServer::LoadNullSink(const std::string& name) {
+  std::string id;
+  if (!Pactl("load-module module-null-sink sink_name=" + name +
+                 " sink_properties=device.description=" + name,
+             &id)) {
+    return -1;
+  }
+  return std::atoi(id.c_str());
+}
+
+bool PulseServer::Unload(int module) const {
+  return Pactl("unload-module " + std::to_string(module));
+}
+
+}  // namespace kalvor::test
