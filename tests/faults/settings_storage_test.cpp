@@ -4,10 +4,10 @@
 // the board goes on working with the values the user chose, and once the storage takes writes
 // again the next change is stored.
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <pwd.h>
 #include <QComboBox>
 #include <QSlider>
 #include <QTest>
@@ -57,8 +57,9 @@ class SettingsStorageTest : public BoardTest {
     WriteSetting("data", "vi", "57");
     WriteSetting("data", "id", "1");
     WriteSetting("data", "kjj", "2");
-    for (int n = 1; n <= 96; ++n)
+    for (int n = 1; n <= 96; ++n) {
       WriteSetting("ed", std::to_string(n), "F" + std::to_string(n % 10 + 1));
+    }
     for (int n = 97; n <= 112; ++n) {
       WriteSetting("zdy", std::to_string(n), "/home/用户/音效/" + std::string(240, 'x') + ".mp3");
     }
