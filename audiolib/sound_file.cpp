@@ -3,6 +3,7 @@
 #include <ogg/ogg.h>
 #include <sndfile.h>
 #include <sys/stat.h>
+#include <vorbis/codec.h>
 
 #include <cstdio>
 #include <cstring>
@@ -25,9 +26,10 @@ bool starts_with_ogg_page(std::FILE* file) {
   return ogg;
 }
 
-// libsndfile's Vorbis reader leaks its codec setup when a file ends inside its header pages, so
-// Ogg files are checked first: the first logical stream must hold three whole packets (for
-// Vorbis the three headers, for Opus its two headers and some audio). Reads only that far.
+// libsndfile's Vorbis reader leaks its codec setup when a file ends inside its header pages or a
+// header does not decode, so Ogg files are checked first: the first logical stream must hold
+// three whole packets (for Vorbis the three headers, which must decode, for Opus its two headers
+// and some audio). Reads only that far.
 bool ogg_headers_complete(std::FILE* file) {
   constexpr int kPackets = 3;
   constexpr long kReadSize = 4096;
@@ -36,6 +38,12 @@ bool ogg_headers_complete(std::FILE* file) {
   ogg_stream_state stream;
   bool have_stream = false;
   int packets = 0;
+  vorbis_info info;
+  vorbis_comment comment;
+  vorbis_info_init(&info);
+  vorbis_comment_init(&comment);
+  bool vorbis = false;
+  bool headers_decode = true;
   while (packets < kPackets) {
     ogg_page page;
     if (ogg_sync_pageout(&sync, &page) == 1) {
@@ -47,7 +55,14 @@ bool ogg_headers_complete(std::FILE* file) {
       ogg_packet packet;
       int got = 0;
       while (packets < kPackets && (got = ogg_stream_packetout(&stream, &packet)) != 0) {
-        if (got == 1) ++packets;
+        if (got != 1) continue;
+        if (packets == 0) {
+          vorbis = packet.bytes >= 7 && std::memcmp(packet.packet, "\x01vorbis", 7) == 0;
+        }
+        if (vorbis && vorbis_synthesis_headerin(&info, &comment, &packet) != 0) {
+          headers_decode = false;
+        }
+        ++packets;
       }
       continue;
     }
@@ -58,7 +73,9 @@ bool ogg_headers_complete(std::FILE* file) {
   }
   if (have_stream) ogg_stream_clear(&stream);
   ogg_sync_clear(&sync);
-  return packets == kPackets;
+  vorbis_comment_clear(&comment);
+  vorbis_info_clear(&info);
+  return packets == kPackets && headers_decode;
 }
 
 // Whether libsndfile may be given this file.
