@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Makes the committed seed corpus of the fuzz targets (run it by hand when the seeds change; the
-# files it writes are committed). Needs sox, lame, zip, iconv and perl. Reproducers that fuzzing
-# turned up live beside the seeds as corpus/<target>/crash-* and are left alone here.
+# files it writes are committed). Needs sox, lame, zip, iconv and perl. The inputs that fuzzing
+# turned up live beside the seeds and are left alone here: zip/crash-entry-count-zero.zip (an end
+# record counting 0 entries), zip/file-replaces-link.zip (a file entry named like a link the
+# target folder holds) and stream/leak-vorbis-header-does-not-decode.
 set -euo pipefail
 cd "$(dirname "$0")/corpus"
 work=$(mktemp -d)
