@@ -86,7 +86,7 @@ for binary in usr/lib/kalvor/kalvor usr/lib/kalvor/libbass.so; do
 done
 [ -x "$root/usr/lib/kalvor/kalvor" ] && pass "the program is executable" ||
   fail "usr/lib/kalvor/kalvor is not executable"
-if readelf --dyn-syms "$root/usr/lib/kalvor/libbass.so" 2>/dev/null | grep -q ' BASS_Init$'; then
+if readelf --dyn-syms "$root/usr/lib/kalvor/libbass.so" 2>/dev/null | grep ' BASS_Init$' >/dev/null; then
   pass "libbass.so exports BASS_Init"
 else
   fail "libbass.so does not export BASS_Init"
