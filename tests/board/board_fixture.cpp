@@ -191,40 +191,40 @@ QWidget* BoardTest::Widget(std::string_view window, std::string_view control) {
   return platform_->WidgetForHandle(platform_->GetWindowHandle(window, control));
 }
 
-// A button on another tab page is hidden: turn to its page first, as the user would.
-void BoardTest::Reveal(QWidget* widget) {
-  if (widget->isVisible()) return;
+// The widget of a control, made visible as the user would: a button on another tab page is
+// hidden until its page is turned to. nullptr (and a failure) when there is no such widget.
+QWidget* BoardTest::Reach(std::string_view window, std::string_view control) {
+  QWidget* widget = Widget(window, control);
+  if (widget == nullptr) {
+    ADD_FAILURE() << "no widget for " << control;
+    return nullptr;
+  }
   auto* tabs = qobject_cast<QTabWidget*>(Widget("MainWindow", "选择夹1"));
-  if (tabs == nullptr) return;
-  for (int page = 0; page < tabs->count() && !widget->isVisible(); ++page) {
+  for (int page = 0; tabs != nullptr && page < tabs->count() && !widget->isVisible(); ++page) {
     tabs->setCurrentIndex(page);
     Settle();
   }
+  return widget;
 }
 
 void BoardTest::Click(std::string_view window, std::string_view control) {
-  QWidget* widget = Widget(window, control);
-  ASSERT_NE(widget, nullptr) << control;
-  Reveal(widget);
-  QTest::mouseClick(widget, Qt::LeftButton);
+  if (QWidget* widget = Reach(window, control)) QTest::mouseClick(widget, Qt::LeftButton);
   Settle();
 }
 
 void BoardTest::RightPress(std::string_view window, std::string_view control) {
-  QWidget* widget = Widget(window, control);
-  ASSERT_NE(widget, nullptr) << control;
-  Reveal(widget);
-  QTest::mousePress(widget, Qt::RightButton);
-  QTest::mouseRelease(widget, Qt::RightButton);
+  if (QWidget* widget = Reach(window, control)) {
+    QTest::mousePress(widget, Qt::RightButton);
+    QTest::mouseRelease(widget, Qt::RightButton);
+  }
   Settle();
 }
 
 void BoardTest::Hover(std::string_view window, std::string_view control) {
-  QWidget* widget = Widget(window, control);
-  ASSERT_NE(widget, nullptr) << control;
-  Reveal(widget);
-  QTest::mouseMove(widget, QPoint(widget->width() / 2, widget->height() / 2));
-  QTest::mouseMove(widget, QPoint(widget->width() / 2 + 1, widget->height() / 2));
+  if (QWidget* widget = Reach(window, control)) {
+    QTest::mouseMove(widget, QPoint(widget->width() / 2, widget->height() / 2));
+    QTest::mouseMove(widget, QPoint(widget->width() / 2 + 1, widget->height() / 2));
+  }
   Settle();
 }
 

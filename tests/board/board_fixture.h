@@ -59,7 +59,7 @@ class BoardTest : public ::testing::Test {
   void Click(std::string_view window, std::string_view control);
   void RightPress(std::string_view window, std::string_view control);
   void Hover(std::string_view window, std::string_view control);
-  void Reveal(QWidget* widget);
+  QWidget* Reach(std::string_view window, std::string_view control);
 
   std::filesystem::path home_;
 
