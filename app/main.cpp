@@ -1,6 +1,6 @@
-#include "app/core_platform.h"
-#include "app/qt_platform.h"
 #include "app/startup_sequence.h"
+#include "platform/core/core_platform.h"
+#include "platform/qt/qt_platform.h"
 
 int main(int argc, char** argv) {
   kalvor::CorePlatform::PrepareProcess(argv[0]);

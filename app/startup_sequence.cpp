@@ -1,15 +1,15 @@
 #include "app/startup_sequence.h"
 
-#include "app/platform_services.h"
 #include "audio/audio_front_end.h"
-#include "audio/device_volume_controls.h"
 #include "board/board_forms.h"
 #include "board/custom_slots.h"
+#include "board/device_volume_controls.h"
+#include "board/hotkey_dialog.h"
+#include "board/hotkey_host.h"
+#include "board/hotkey_targets.h"
+#include "board/settings_file.h"
 #include "board/sound_button_handlers.h"
-#include "hotkeys/hotkey_dialog.h"
-#include "hotkeys/hotkey_host.h"
-#include "hotkeys/hotkey_targets.h"
-#include "hotkeys/settings_file.h"
+#include "platform/platform_services.h"
 #include "resources/deployment.h"
 
 namespace kalvor {

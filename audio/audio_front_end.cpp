@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "app/platform_services.h"
 #include "audio/audio_player.h"
+#include "platform/platform_services.h"
 
 namespace kalvor {
 

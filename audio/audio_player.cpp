@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/platform_services.h"
 #include "audio/bass_functions.h"
+#include "platform/platform_services.h"
 
 namespace kalvor {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/platform_services.h"
+#include "platform/platform_services.h"
 
 namespace kalvor::bass {
 

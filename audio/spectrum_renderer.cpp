@@ -7,9 +7,9 @@
 #include <array>
 #include <cstdint>
 
-#include "app/platform_services.h"
 #include "audio/audio_player.h"
 #include "audio/bass_functions.h"
+#include "platform/platform_services.h"
 
 namespace kalvor {
 

@@ -1,11 +1,11 @@
 #include "board/custom_slots.h"
 
-#include "app/platform_services.h"
 #include "audio/audio_front_end.h"
+#include "board/hotkey_targets.h"
 #include "board/path_parts.h"
+#include "board/settings_file.h"
 #include "board/sound_catalogue.h"
-#include "hotkeys/hotkey_targets.h"
-#include "hotkeys/settings_file.h"
+#include "platform/platform_services.h"
 
 namespace kalvor {
 

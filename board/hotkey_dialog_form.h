@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "app/platform_services.h"
+#include "platform/platform_services.h"
 
 namespace kalvor {
 

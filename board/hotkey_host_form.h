@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "app/platform_services.h"
+#include "platform/platform_services.h"
 
 namespace kalvor {
 

@@ -1,12 +1,12 @@
 #include "board/sound_button_handlers.h"
 
-#include "app/platform_services.h"
 #include "audio/audio_front_end.h"
 #include "board/custom_slots.h"
+#include "board/hotkey_targets.h"
+#include "board/settings_file.h"
 #include "board/sound_catalogue.h"
 #include "board/web_addresses.h"
-#include "hotkeys/hotkey_targets.h"
-#include "hotkeys/settings_file.h"
+#include "platform/platform_services.h"
 
 namespace kalvor {
 

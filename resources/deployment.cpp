@@ -1,6 +1,6 @@
 #include "resources/deployment.h"
 
-#include "app/platform_services.h"
+#include "platform/platform_services.h"
 #include "resources/embedded_blocks.h"
 
 namespace kalvor {

@@ -26,8 +26,8 @@
 #include <thread>
 #include <vector>
 
-#include "audio_engine.h"
-#include "bass_library.h"
+#include "audiolib/audio_engine.h"
+#include "audiolib/bass_library.h"
 
 namespace {
 

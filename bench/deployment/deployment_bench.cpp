@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/headless_platform.h"
+#include "platform/null_platform.h"
 #include "resources/deployment.h"
 
 namespace {

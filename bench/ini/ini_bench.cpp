@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "app/gbk_text.h"
-#include "app/ini_file.h"
+#include "platform/core/gbk_text.h"
+#include "platform/core/ini_file.h"
 
 namespace {
 

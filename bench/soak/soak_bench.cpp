@@ -24,11 +24,11 @@
 #include <string>
 #include <vector>
 
-#include "app/platform_seam.h"
+#include "board/hotkey_host.h"
 #include "board/sound_catalogue.h"
-#include "hotkeys/hotkey_host.h"
+#include "platform/core/platform_seam.h"
 #include "tests/board/board_fixture.h"
-#include "tests/hotkeys/x_server.h"
+#include "tests/support/x_server.h"
 
 namespace kalvor::test {
 namespace {

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "app/platform_services.h"
-#include "app/qt_platform.h"
 #include "audio/audio_player.h"
+#include "platform/platform_services.h"
+#include "platform/qt/qt_platform.h"
 
 namespace {
 

@@ -16,11 +16,11 @@
 #include <string>
 #include <vector>
 
-#include "app/core_platform.h"
-#include "app/platform_seam.h"
-#include "app/qt_platform.h"
 #include "app/startup_sequence.h"
 #include "audio/audio_front_end.h"
+#include "platform/core/core_platform.h"
+#include "platform/core/platform_seam.h"
+#include "platform/qt/qt_platform.h"
 #include "resources/deployment.h"
 
 namespace {

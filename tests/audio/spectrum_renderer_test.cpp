@@ -12,9 +12,9 @@
 #include <memory>
 #include <vector>
 
-#include "app/qt_drawing_layer.h"
-#include "app/qt_platform.h"
 #include "audio/audio_player.h"
+#include "platform/qt/qt_drawing_layer.h"
+#include "platform/qt/qt_platform.h"
 
 namespace kalvor {
 namespace {

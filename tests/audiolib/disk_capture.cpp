@@ -1,4 +1,4 @@
-#include "disk_capture.h"
+#include "tests/audiolib/disk_capture.h"
 
 #include <algorithm>
 #include <cmath>

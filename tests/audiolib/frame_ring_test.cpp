@@ -1,4 +1,4 @@
-#include "frame_ring.h"
+#include "audiolib/frame_ring.h"
 
 #include <gtest/gtest.h>
 

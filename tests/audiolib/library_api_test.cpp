@@ -9,8 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "bass_library.h"
-#include "test_sound_files.h"
+#include "audiolib/bass_library.h"
+#include "tests/audiolib/test_sound_files.h"
 
 namespace kalvor::test {
 namespace {

@@ -6,9 +6,9 @@
 #include <numbers>
 #include <thread>
 
-#include "bass_library.h"
-#include "disk_capture.h"
-#include "test_sound_files.h"
+#include "audiolib/bass_library.h"
+#include "tests/audiolib/disk_capture.h"
+#include "tests/audiolib/test_sound_files.h"
 
 namespace kalvor::test {
 namespace {

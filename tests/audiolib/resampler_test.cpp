@@ -1,4 +1,4 @@
-#include "resampler.h"
+#include "audiolib/resampler.h"
 
 #include <gtest/gtest.h>
 

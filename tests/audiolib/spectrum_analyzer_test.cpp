@@ -1,4 +1,4 @@
-#include "spectrum_analyzer.h"
+#include "audiolib/spectrum_analyzer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "test_sound_files.h"
+#include "tests/audiolib/test_sound_files.h"
 
 #include <gtest/gtest.h>
 #include <sndfile.h>

@@ -11,8 +11,8 @@
 #include <iterator>
 #include <vector>
 
-#include "app/platform_seam.h"
 #include "audio/audio_front_end.h"
+#include "platform/core/platform_seam.h"
 #include "tests/board/board_fixture.h"
 
 namespace kalvor::test {

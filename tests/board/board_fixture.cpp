@@ -11,13 +11,13 @@
 #include <iterator>
 #include <map>
 
-#include "app/platform_seam.h"
 #include "app/startup_sequence.h"
 #include "audio/audio_front_end.h"
-#include "hotkeys/hotkey_dialog.h"
-#include "hotkeys/hotkey_host.h"
-#include "hotkeys/hotkey_targets.h"
-#include "hotkeys/settings_file.h"
+#include "board/hotkey_dialog.h"
+#include "board/hotkey_host.h"
+#include "board/hotkey_targets.h"
+#include "board/settings_file.h"
+#include "platform/core/platform_seam.h"
 #include "resources/deployment.h"
 
 namespace kalvor::test {

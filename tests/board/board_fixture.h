@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/qt_platform.h"
+#include "platform/qt/qt_platform.h"
 
 namespace kalvor::test {
 

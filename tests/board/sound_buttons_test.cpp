@@ -3,11 +3,11 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "app/platform_seam.h"
 #include "audio/audio_front_end.h"
+#include "board/hotkey_targets.h"
 #include "board/sound_catalogue.h"
 #include "board/web_addresses.h"
-#include "hotkeys/hotkey_targets.h"
+#include "platform/core/platform_seam.h"
 #include "tests/board/board_fixture.h"
 
 namespace kalvor::test {

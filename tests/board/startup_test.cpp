@@ -6,10 +6,10 @@
 #include <QTimer>
 #include <filesystem>
 
-#include "app/platform_seam.h"
 #include "audio/audio_front_end.h"
+#include "board/hotkey_host.h"
 #include "board/sound_catalogue.h"
-#include "hotkeys/hotkey_host.h"
+#include "platform/core/platform_seam.h"
 #include "tests/board/board_fixture.h"
 
 namespace kalvor::test {

@@ -9,11 +9,11 @@
 #include <filesystem>
 #include <string>
 
-#include "app/platform_seam.h"
-#include "app/qt_platform.h"
 #include "app/startup_sequence.h"
 #include "audio/audio_front_end.h"
-#include "hotkeys/hotkey_targets.h"
+#include "board/hotkey_targets.h"
+#include "platform/core/platform_seam.h"
+#include "platform/qt/qt_platform.h"
 
 int main(int argc, char** argv) {
   if (argc < 2) return 2;

@@ -12,11 +12,11 @@
 #include <sstream>
 #include <thread>
 
-#include "app/platform_seam.h"
 #include "audio/audio_front_end.h"
-#include "fifo_output.h"
-#include "pulse_server.h"
+#include "platform/core/platform_seam.h"
 #include "tests/board/board_fixture.h"
+#include "tests/faults/fifo_output.h"
+#include "tests/faults/pulse_server.h"
 
 namespace kalvor::test {
 namespace {

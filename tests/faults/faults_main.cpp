@@ -4,7 +4,7 @@
 
 #include <QApplication>
 
-#include "scratch_mount.h"
+#include "tests/faults/scratch_mount.h"
 
 int main(int argc, char** argv) {
   kalvor::test::ScratchMount::EnterPrivateNamespace();

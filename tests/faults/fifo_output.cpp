@@ -1,4 +1,4 @@
-#include "fifo_output.h"
+#include "tests/faults/fifo_output.h"
 
 #include <fcntl.h>
 #include <signal.h>

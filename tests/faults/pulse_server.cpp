@@ -1,4 +1,4 @@
-#include "pulse_server.h"
+#include "tests/faults/pulse_server.h"
 
 #include <signal.h>
 #include <stdlib.h>
@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "tests/hotkeys/x_server.h"
+#include "tests/support/x_server.h"
 
 namespace kalvor::test {
 

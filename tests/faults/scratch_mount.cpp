@@ -1,4 +1,4 @@
-#include "scratch_mount.h"
+#include "tests/faults/scratch_mount.h"
 
 #include <fcntl.h>
 #include <sched.h>

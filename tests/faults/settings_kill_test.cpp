@@ -18,8 +18,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/ini_file.h"
-#include "settings_burst.h"
+#include "platform/core/ini_file.h"
+#include "tests/faults/settings_burst.h"
 
 namespace kalvor::test {
 namespace {

@@ -16,11 +16,11 @@
 #include <iterator>
 #include <memory>
 
-#include "app/ini_file.h"
-#include "app/platform_seam.h"
 #include "audio/audio_front_end.h"
-#include "scratch_mount.h"
+#include "platform/core/ini_file.h"
+#include "platform/core/platform_seam.h"
 #include "tests/board/board_fixture.h"
+#include "tests/faults/scratch_mount.h"
 
 namespace kalvor::test {
 namespace {

@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/ini_file.h"
-#include "settings_burst.h"
+#include "platform/core/ini_file.h"
+#include "tests/faults/settings_burst.h"
 
 int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";

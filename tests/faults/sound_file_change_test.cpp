@@ -13,8 +13,8 @@
 #include <string>
 #include <thread>
 
-#include "bass_library.h"
-#include "test_sound_files.h"
+#include "audiolib/bass_library.h"
+#include "tests/audiolib/test_sound_files.h"
 
 namespace kalvor::test {
 namespace {

@@ -14,9 +14,9 @@
 #include <string_view>
 #include <vector>
 
-#include "app/gbk_text.h"
-#include "app/ini_file.h"
-#include "fuzz_support.h"
+#include "platform/core/gbk_text.h"
+#include "platform/core/ini_file.h"
+#include "tests/fuzz/fuzz_support.h"
 
 namespace {
 

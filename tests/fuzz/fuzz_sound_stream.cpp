@@ -12,8 +12,8 @@
 #include <string>
 #include <string_view>
 
-#include "bass_library.h"
-#include "fuzz_support.h"
+#include "audiolib/bass_library.h"
+#include "tests/fuzz/fuzz_support.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/platform_services.h"
-#include "fuzz_support.h"
+#include "platform/platform_services.h"
+#include "tests/fuzz/fuzz_support.h"
 
 namespace {
 

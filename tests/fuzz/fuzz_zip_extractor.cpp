@@ -28,8 +28,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/zip_extractor.h"
-#include "fuzz_support.h"
+#include "platform/core/zip_extractor.h"
+#include "tests/fuzz/fuzz_support.h"
 
 namespace {
 

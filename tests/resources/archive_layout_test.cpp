@@ -9,7 +9,7 @@
 
 #include "resources/embedded_blocks.h"
 #include "resources/sound_archive_list.h"
-#include "test_files.h"
+#include "tests/resources/test_files.h"
 
 namespace {
 

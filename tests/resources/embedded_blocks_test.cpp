@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "test_files.h"
+#include "tests/resources/test_files.h"
 
 namespace {
 

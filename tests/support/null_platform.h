@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "app/platform_services.h"
+#include "platform/platform_services.h"
 
 namespace kalvor::test {
 

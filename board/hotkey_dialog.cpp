@@ -1,0 +1,83 @@
+#include "board/hotkey_dialog.h"
+
+#include <cstdint>
+
+#include "audio/audio_front_end.h"
+#include "board/hotkey_targets.h"
+#include "board/settings_file.h"
+#include "platform/platform_services.h"
+
+namespace kalvor {
+namespace {
+
+constexpr std::string_view kDialog = "HotkeyDialog";
+constexpr std::string_view kSoundLabel = "标签1";
+constexpr std::string_view kKeyBox = "组合框1";
+constexpr std::string_view kConfirm = "按钮1";
+constexpr std::string_view kClearAll = "按钮2";
+constexpr std::string_view kPlaceholder = "快捷键选择";
+constexpr std::int32_t kButtonCount = 112;
+
+std::string KeyBoxText() {
+  return Platform().GetText(kDialog, kKeyBox, Prop::Text);
+}
+
+void OnCreated(const EventArgs&) {
+  PlatformServices& p = Platform();
+  p.SetText(kDialog, kSoundLabel, Prop::Caption, Targets().soundName);
+  p.SetText(kDialog, kKeyBox, Prop::Text,
+            SettingsFile::Read(SettingsFile::kLabels, Targets().buttonNumber));
+  PreviousHotkeyLabel() = KeyBoxText();
+}
+
+// Refuses a key that any sound button carries, its own included. After a refusal the box shows
+// the placeholder, and the rest of the scan compares against that.
+void OnKeyPicked(const EventArgs&) {
+  PlatformServices& p = Platform();
+  p.SetInt(kDialog, kConfirm, Prop::Disable, 1);
+  for (std::int32_t n = 1; n <= kButtonCount; ++n) {
+    if (CompareTexts(SettingsFile::Read(SettingsFile::kLabels, n), KeyBoxText()) == 0) {
+      p.SetInt(kDialog, kKeyBox, Prop::ListIndex, 0);
+      p.ShowMessageBox(JoinTexts({KeyBoxText(), "被占用"}), kMbOk);
+    }
+  }
+  p.SetInt(kDialog, kConfirm, Prop::Disable, 0);
+}
+
+void OnConfirm(const EventArgs&) {
+  const std::string key = KeyBoxText();
+  SettingsFile::Write(SettingsFile::kBindings, PreviousHotkeyLabel(), SettingsFile::kWithdrawn);
+  if (CompareTexts(key, kPlaceholder) != 0) {
+    SettingsFile::Write(SettingsFile::kLabels, Targets().buttonNumber, key);
+    SettingsFile::Write(SettingsFile::kBindings, key, Targets().soundName);
+  } else {
+    Platform().ShowMessageBox("设置无效", kMbOk);
+  }
+  Platform().UnloadWindow(kDialog);
+}
+
+void OnClearAll(const EventArgs&) {
+  SettingsFile::Remove();
+  SettingsFile::Write(SettingsFile::kData, SettingsFile::kVolume,
+                      NumberToText(Platform().GetInt("MainWindow", "滑块条1", Prop::Position)));
+  SettingsFile::Write(SettingsFile::kData, SettingsFile::kDevice,
+                      NumberToText(Audio().outputDevice));
+  Platform().UnloadWindow(kDialog);
+}
+
+}  // namespace
+
+std::string& PreviousHotkeyLabel() {
+  static std::string label;
+  return label;
+}
+
+void BindHotkeyDialogHandlers() {
+  PlatformServices& p = Platform();
+  p.BindHandler(kDialog, kDialog, event::kCreated, OnCreated);
+  p.BindHandler(kDialog, kKeyBox, event::kSelected, OnKeyPicked);
+  p.BindHandler(kDialog, kConfirm, event::kClick, OnConfirm);
+  p.BindHandler(kDialog, kClearAll, event::kClick, OnClearAll);
+}
+
+}  // namespace kalvor

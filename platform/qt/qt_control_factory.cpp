@@ -1,0 +1,168 @@
+#include "platform/qt/qt_control_factory.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMovie>
+#include <QPalette>
+#include <QPixmap>
+#include <QPushButton>
+#include <QSlider>
+#include <QTabBar>
+#include <QTabWidget>
+#include <algorithm>
+
+#include "platform/qt/qt_control_properties.h"
+
+namespace kalvor {
+
+namespace {
+bool HasFont(const FontDef& font) {
+  return !font.family.empty() || font.pixelHeight > 0;
+}
+}  // namespace
+
+QFont QtControlFactory::FontFor(const FontDef& def, const QFont& base) {
+  QFont font = base;
+  if (!def.family.empty()) font.setFamily(QString::fromStdString(def.family));
+  if (def.pixelHeight > 0) font.setPixelSize(def.pixelHeight);
+  // Qt's weights are the OpenType ones the form uses: 400 normal, 700 bold.
+  font.setWeight(static_cast<QFont::Weight>(std::clamp(def.weight, 1, 1000)));
+  return font;
+}
+
+void QtControlFactory::Build(QtControlRecord& control, QWidget* parent) const {
+  const ControlDef& def = control.def;
+  control.caption = def.caption;
+  if (def.kind == ControlKind::FileDialog) control.storedText = def.caption;
+  QWidget* widget = CreateWidget(def, parent);
+  control.widget = widget;
+  if (!widget) return;
+  widget->setObjectName(QString::fromStdString(def.name));
+  widget->setGeometry(def.x, def.y, std::max(0, def.w), std::max(0, def.h));
+  if (HasFont(def.font)) {
+    // The tab control's font is the font of its page captions; the controls on its pages keep
+    // their own (default) font.
+    if (auto* tab = qobject_cast<QTabWidget*>(widget)) {
+      tab->tabBar()->setFont(FontFor(def.font, tab->tabBar()->font()));
+    } else {
+      widget->setFont(FontFor(def.font, widget->font()));
+    }
+  }
+  if (def.textColor != -1) ApplyTextColor(widget, def.textColor);
+  QtControlProperties::ShowText(control, def.caption);
+}
+
+QWidget* QtControlFactory::CreateWidget(const ControlDef& def, QWidget* parent) const {
+  const std::string name = def.name;
+  const Raise raise = raise_;
+  switch (def.kind) {
+    case ControlKind::Window:
+    case ControlKind::ArchiveUnit:
+    case ControlKind::FileDialog:
+      return nullptr;
+    case ControlKind::Button: {
+      auto* button = new QPushButton(parent);
+      QObject::connect(button, &QPushButton::clicked, button, [raise, name] { raise(name, 0); });
+      return button;
+    }
+    case ControlKind::Label:
+    case ControlKind::TransparentLabel: {
+      auto* label = new QLabel(parent);
+      label->setTextFormat(Qt::PlainText);
+      label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      label->setWordWrap(def.multiLine);
+      // A plain label paints the window's background over what lies below it.
+      label->setAutoFillBackground(def.kind == ControlKind::Label);
+      return label;
+    }
+    case ControlKind::CheckBox: {
+      auto* box = new QCheckBox(parent);
+      QObject::connect(box, &QCheckBox::clicked, box, [raise, name] { raise(name, 0); });
+      return box;
+    }
+    case ControlKind::ComboList:
+    case ControlKind::ComboEdit: {
+      auto* combo = new QComboBox(parent);
+      combo->setEditable(def.kind == ControlKind::ComboEdit);
+      combo->setInsertPolicy(QComboBox::NoInsert);
+      for (const std::string& item : def.items) combo->addItem(QString::fromStdString(item));
+      combo->setCurrentIndex(-1);  // the form selects no item
+      // activated: a pick by the user only, not a change made through a property.
+      QObject::connect(combo, &QComboBox::activated, combo, [raise, name](int) { raise(name, 0); });
+      return combo;
+    }
+    case ControlKind::Slider: {
+      auto* slider = new QSlider(Qt::Horizontal, parent);
+      slider->setRange(def.minimum, std::max(def.minimum, def.maximum));
+      slider->setSingleStep(def.lineStep);
+      slider->setPageStep(def.pageStep);
+      slider->setValue(def.position);
+      // Property writes block the slider's signals, so every change seen here is the user's.
+      QObject::connect(slider, &QSlider::valueChanged, slider,
+                       [raise, name](int) { raise(name, 0); });
+      return slider;
+    }
+    case ControlKind::EditBox:
+      return new QLineEdit(parent);
+    case ControlKind::PictureBox: {
+      auto* label = new QLabel(parent);
+      label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      ShowPicture(label, def.image);
+      return label;
+    }
+    case ControlKind::TabControl: {
+      auto* tab = new QTabWidget(parent);
+      for (const std::string& page : def.items) {
+        tab->addTab(new QWidget(tab), QString::fromStdString(page));
+      }
+      // Page captions sit as tightly as on the classic tab control, so every page of a form's
+      // width shows its caption without scroll arrows.
+      tab->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 5px; }"));
+      tab->tabBar()->setExpanding(false);
+      return tab;
+    }
+    case ControlKind::GroupBox:
+      return new QGroupBox(parent);
+    case ControlKind::WebViewer: {
+      // Stands in for a web page out of the user's sight: shows the address, fetches nothing.
+      auto* label = new QLabel(parent);
+      label->setTextFormat(Qt::PlainText);
+      label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      label->setWordWrap(true);
+      label->setFrameShape(QFrame::StyledPanel);
+      label->setAutoFillBackground(true);
+      return label;
+    }
+  }
+  return nullptr;
+}
+
+void QtControlFactory::ApplyTextColor(QWidget* widget, std::int32_t bgr) {
+  const QColor color = QtControlProperties::ColorFromBgr(bgr);
+  QPalette palette = widget->palette();
+  palette.setColor(QPalette::WindowText, color);
+  palette.setColor(QPalette::ButtonText, color);
+  palette.setColor(QPalette::Text, color);
+  widget->setPalette(palette);
+}
+
+void QtControlFactory::ShowPicture(QWidget* widget, const std::string& image) {
+  auto* label = static_cast<QLabel*>(widget);
+  if (image.empty()) return;
+  const QString path = QString::fromStdString(image);
+  auto* movie = new QMovie(path, QByteArray(), label);
+  if (movie->isValid() && movie->frameCount() != 1) {
+    label->setMovie(movie);
+    // The banners loop for ever, whatever loop count the file carries.
+    QObject::connect(movie, &QMovie::finished, movie, &QMovie::start);
+    movie->start();
+    return;
+  }
+  delete movie;
+  label->setPixmap(QPixmap(path));
+}
+
+}  // namespace kalvor

@@ -1,0 +1,249 @@
+#include "platform/qt/qt_control_properties.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <algorithm>
+
+#include "platform/qt/qt_tab_children.h"
+
+namespace kalvor {
+
+namespace {
+
+QString ToQt(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string FromQt(const QString& text) {
+  return text.toStdString();
+}
+
+bool IsCombo(ControlKind kind) {
+  return kind == ControlKind::ComboList || kind == ControlKind::ComboEdit;
+}
+
+}  // namespace
+
+bool QtControlProperties::IsNumeric(Prop prop) {
+  switch (prop) {
+    case Prop::Tag:
+    case Prop::Caption:
+    case Prop::Text:
+    case Prop::FileName:
+      return false;
+    default:
+      return true;
+  }
+}
+
+QColor QtControlProperties::ColorFromBgr(std::int32_t bgr) {
+  return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+}
+
+QString QtControlProperties::DisplayText(std::string_view text) {
+  QString shown = ToQt(text);
+  shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  return shown;
+}
+
+std::int32_t QtControlProperties::GetInt(const QtControlRecord& control, Prop prop) {
+  QWidget* widget = control.widget.data();
+  switch (prop) {
+    case Prop::Left:
+      return widget ? widget->x() : control.def.x;
+    case Prop::Top:
+      return widget ? widget->y() : control.def.y;
+    case Prop::Width:
+      return widget ? widget->width() : control.def.w;
+    case Prop::Height:
+      return widget ? widget->height() : control.def.h;
+    case Prop::Visible:
+      return control.visible ? 1 : 0;
+    case Prop::Disable:
+      return widget && widget->testAttribute(Qt::WA_ForceDisabled) ? 1 : 0;
+    case Prop::MousePointer:
+      return control.mousePointer;
+    case Prop::Checked:
+      if (auto* box = qobject_cast<QCheckBox*>(widget)) return box->isChecked() ? 1 : 0;
+      return 0;
+    case Prop::ListIndex:
+      if (auto* combo = qobject_cast<QComboBox*>(widget)) return combo->currentIndex();
+      return -1;
+    case Prop::Position:
+      if (auto* slider = qobject_cast<QSlider*>(widget)) return slider->value();
+      return 0;
+    case Prop::TopMost:
+      return 0;
+    case Prop::Tag:
+    case Prop::Caption:
+    case Prop::Text:
+    case Prop::FileName:
+      return TruncateToInt(TextToNumber(GetText(control, prop)));
+  }
+  return 0;
+}
+
+void QtControlProperties::SetInt(QtControlRecord& control, Prop prop, std::int32_t value) {
+  QWidget* widget = control.widget.data();
+  switch (prop) {
+    case Prop::Left:
+    case Prop::Top:
+    case Prop::Width:
+    case Prop::Height: {
+      if (!widget) return;
+      QRect r = widget->geometry();
+      if (prop == Prop::Left) r.moveLeft(value);
+      if (prop == Prop::Top) r.moveTop(value);
+      if (prop == Prop::Width) r.setWidth(std::max(0, value));
+      if (prop == Prop::Height) r.setHeight(std::max(0, value));
+      widget->setGeometry(r);
+      return;
+    }
+    case Prop::Visible:
+      control.visible = value != 0;
+      if (!widget) return;
+      if (QtTabChildren::IsTabChild(widget)) {
+        QtTabChildren::SetShown(widget, control.visible);
+      } else {
+        widget->setVisible(control.visible);
+      }
+      return;
+    case Prop::Disable:
+      if (widget) widget->setEnabled(value == 0);
+      return;
+    case Prop::MousePointer:
+      control.mousePointer = value;
+      return;
+    case Prop::Checked:
+      if (auto* box = qobject_cast<QCheckBox*>(widget)) {
+        const QSignalBlocker quiet(box);
+        box->setChecked(value == 1);
+      }
+      return;
+    case Prop::ListIndex:
+      if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+        const int index = std::clamp(value, -1, combo->count() - 1);
+        const QSignalBlocker quiet(combo);
+        combo->setCurrentIndex(index);
+        // Selecting the item that is already current does not refresh an edited field.
+        if (combo->isEditable())
+          combo->setEditText(index >= 0 ? combo->itemText(index) : QString());
+      }
+      return;
+    case Prop::Position:
+      if (auto* slider = qobject_cast<QSlider*>(widget)) {
+        const int position = std::clamp(std::clamp(value, 0, 32767), slider->minimum(),
+                                        std::max(slider->minimum(), slider->maximum()));
+        const QSignalBlocker quiet(slider);
+        slider->setValue(position);
+      }
+      return;
+    case Prop::TopMost:
+      return;
+    case Prop::Tag:
+    case Prop::Caption:
+    case Prop::Text:
+    case Prop::FileName:
+      SetText(control, prop, NumberToText(value));
+      return;
+  }
+}
+
+std::string QtControlProperties::GetText(const QtControlRecord& control, Prop prop) {
+  if (IsNumeric(prop)) return NumberToText(GetInt(control, prop));
+  if (prop == Prop::Tag) return control.tag;
+  if (prop == Prop::FileName) {
+    return control.def.kind == ControlKind::FileDialog ? control.storedText : std::string();
+  }
+  QWidget* widget = control.widget.data();
+  switch (control.def.kind) {
+    case ControlKind::ComboEdit:
+      if (auto* combo = qobject_cast<QComboBox*>(widget)) return FromQt(combo->currentText());
+      break;
+    case ControlKind::ComboList:
+      if (auto* combo = qobject_cast<QComboBox*>(widget); combo && combo->currentIndex() >= 0) {
+        return FromQt(combo->currentText());
+      }
+      return control.storedText;
+    case ControlKind::EditBox:
+      if (auto* edit = qobject_cast<QLineEdit*>(widget)) return FromQt(edit->text());
+      break;
+    default:
+      break;
+  }
+  return control.caption;
+}
+
+void QtControlProperties::SetText(QtControlRecord& control, Prop prop, std::string_view value) {
+  if (IsNumeric(prop)) {
+    SetInt(control, prop, TruncateToInt(TextToNumber(value)));
+  } else if (prop == Prop::Tag) {
+    control.tag = std::string(value);
+  } else if (prop == Prop::FileName) {
+    if (control.def.kind == ControlKind::FileDialog) control.storedText = std::string(value);
+  } else {
+    ShowText(control, std::string(value));
+  }
+}
+
+void QtControlProperties::ShowText(QtControlRecord& control, const std::string& text) {
+  control.caption = text;
+  QWidget* widget = control.widget.data();
+  if (!widget) return;
+  const QSignalBlocker quiet(widget);
+  switch (control.def.kind) {
+    case ControlKind::Button:
+      static_cast<QPushButton*>(widget)->setText(ToQt(text));
+      break;
+    case ControlKind::Label:
+    case ControlKind::TransparentLabel:
+    case ControlKind::WebViewer:
+      static_cast<QLabel*>(widget)->setText(DisplayText(text));
+      break;
+    case ControlKind::CheckBox:
+      static_cast<QCheckBox*>(widget)->setText(ToQt(text));
+      break;
+    case ControlKind::GroupBox:
+      static_cast<QGroupBox*>(widget)->setTitle(ToQt(text));
+      break;
+    case ControlKind::ComboEdit:
+      static_cast<QComboBox*>(widget)->setEditText(ToQt(text));
+      break;
+    case ControlKind::ComboList: {
+      control.storedText = text;
+      auto* combo = static_cast<QComboBox*>(widget);
+      const int index = combo->findText(ToQt(text), Qt::MatchExactly | Qt::MatchCaseSensitive);
+      if (index >= 0) combo->setCurrentIndex(index);
+      break;
+    }
+    case ControlKind::EditBox:
+      static_cast<QLineEdit*>(widget)->setText(ToQt(text));
+      break;
+    default:
+      break;
+  }
+}
+
+std::int32_t QtControlProperties::AddItem(QtControlRecord& control, std::string_view text,
+                                          std::int32_t data) {
+  auto* combo = qobject_cast<QComboBox*>(control.widget.data());
+  if (!combo || !IsCombo(control.def.kind)) return -1;
+  const QSignalBlocker quiet(combo);
+  const int before = combo->currentIndex();
+  const QString field = combo->currentText();
+  combo->addItem(ToQt(text), data);
+  // Qt selects the first item added to an empty box; a Windows combo box selects nothing.
+  if (before < 0 && combo->currentIndex() >= 0) {
+    combo->setCurrentIndex(-1);
+    if (combo->isEditable()) combo->setEditText(field);
+  }
+  return combo->count() - 1;
+}
+
+}  // namespace kalvor

@@ -1,0 +1,92 @@
+// One Qt platform per process, with the board's forms and the hotkey handlers bound, a data folder
+// of its own, message boxes answered by the seam, and a private X server for the function keys.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+
+#include "board/board_forms.h"
+#include "board/hotkey_dialog.h"
+#include "board/hotkey_host.h"
+#include "board/settings_file.h"
+#include "platform/core/platform_seam.h"
+#include "platform/qt/qt_platform.h"
+#include "tests/board/desktop_test_support.h"
+#include "tests/support/x_server.h"
+
+namespace kalvor::test {
+namespace {
+XServer* sharedServer = nullptr;
+std::string noServerReason;
+}  // namespace
+
+XServer* SharedXServer() {
+  return sharedServer;
+}
+const std::string& NoXServerReason() {
+  return noServerReason;
+}
+
+QWidget* Widget(std::string_view window, std::string_view control) {
+  auto& platform = static_cast<QtPlatform&>(Platform());
+  return platform.WidgetForHandle(platform.GetWindowHandle(window, control));
+}
+
+bool WaitUntil(const std::function<bool()>& condition) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!condition()) {
+    if (timer.elapsed() > 5000) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  return true;
+}
+
+std::string RawSettings() {
+  std::ifstream in(SettingsFile::Path(), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace kalvor::test
+
+int main(int argc, char** argv) {
+  using namespace kalvor;
+  ::testing::InitGoogleTest(&argc, argv);
+  if (::testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
+
+  // A home and data folder of our own, so the settings file is this process's alone.
+  std::string home = (std::filesystem::temp_directory_path() / "kalvor-hotkeys-XXXXXX").string();
+  if (::mkdtemp(home.data()) == nullptr) return 2;
+  ::setenv("HOME", home.c_str(), 1);
+  ::setenv("XDG_DATA_HOME", (home + "/data").c_str(), 1);
+  std::filesystem::create_directories(home + "/data/kalvor");
+
+  // The hotkey backend connects to $DISPLAY at the first registration.
+  test::XServer server;
+  if (!test::XServer::Installed("Xvfb") || !test::XServer::Installed("xdotool")) {
+    test::noServerReason = "Xvfb or xdotool not installed (scripts/install-deps.sh installs them)";
+  } else if (!server.Start()) {
+    test::noServerReason = "Xvfb did not start: " + server.Error();
+  } else {
+    ::setenv("DISPLAY", server.Display().c_str(), 1);
+    test::sharedServer = &server;
+  }
+
+  int code = 0;
+  {
+    QtPlatform platform(argc, argv);
+    BoardForms::RegisterAll(platform);
+    BindHotkeyHostHandlers();
+    BindHotkeyDialogHandlers();
+    PlatformSeam::Instance().Arm();
+    code = RUN_ALL_TESTS();
+  }
+  std::filesystem::remove_all(home);
+  return code;
+}

@@ -1,0 +1,97 @@
+// The hotkey path end to end: the board started with hotkeys on, F3 bound in the settings file,
+// a real F3 key press on a private X server, and the bound sound reaching the output device
+// (SDL's disk driver writes every buffer handed to the device, 32-bit float stereo).
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
+
+#include "audio/audio_front_end.h"
+#include "board/hotkey_host.h"
+#include "platform/core/platform_seam.h"
+#include "tests/board/board_fixture.h"
+#include "tests/support/x_server.h"
+
+namespace kalvor::test {
+namespace {
+
+std::unique_ptr<XServer> g_server;
+std::string g_noServer;
+
+std::string Capture() {
+  static const std::string path = CaptureFile("keys");
+  return path;
+}
+
+void Wait(int ms) {
+  QElapsedTimer clock;
+  clock.start();
+  while (clock.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+class HotkeySoundOutputTest : public BoardTest {};
+
+TEST_F(HotkeySoundOutputTest, F3PlaysTheBoundSoundOnTheDevice) {
+  if (!g_server) GTEST_SKIP() << g_noServer;
+  WriteSetting("dat", "F3", "欢呼掌声");
+  StartBoard();
+  ASSERT_EQ(HotkeyHost().loaded, 1);
+  ASSERT_NE(HotkeyHost().ids[2], 0) << "F3 was refused";
+  Wait(200);
+  ASSERT_TRUE(g_server->Xdotool("key F3"));
+  Wait(1500);
+  EXPECT_EQ(Library().openedPaths, std::vector<std::string>{DataDir() + "music/欢呼掌声.mp3"});
+  CloseBoard();  // frees the library, which closes and flushes the device
+  EXPECT_GT(LoudestSample(Capture()), 0.05f);
+  EXPECT_TRUE(PlatformSeam::Instance().Messages().empty());
+  std::filesystem::remove(Capture());
+}
+
+TEST_F(HotkeySoundOutputTest, AnUnboundOrWithdrawnKeyPlaysNothing) {
+  if (!g_server) GTEST_SKIP() << g_noServer;
+  WriteSetting("dat", "F4", "空");
+  StartBoard();
+  Wait(200);
+  ASSERT_TRUE(g_server->Xdotool("key F4 F5"));
+  Wait(500);
+  EXPECT_TRUE(Library().openedPaths.empty());
+}
+
+}  // namespace
+}  // namespace kalvor::test
+
+int main(int argc, char** argv) {
+  using kalvor::test::g_noServer;
+  using kalvor::test::g_server;
+  ::setenv("SDL_AUDIODRIVER", "disk", 1);
+  ::setenv("SDL_DISKAUDIOFILE", kalvor::test::Capture().c_str(), 1);
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  ::testing::InitGoogleTest(&argc, argv);
+  if (GTEST_FLAG_GET(list_tests)) {
+    g_noServer = "only listing";
+  } else if (!kalvor::test::XServer::Installed("Xvfb") ||
+             !kalvor::test::XServer::Installed("xdotool")) {
+    g_noServer = "Xvfb or xdotool is not installed: no X server to press keys on";
+  } else {
+    g_server = std::make_unique<kalvor::test::XServer>();
+    if (!g_server->Start()) {
+      g_noServer = "Xvfb did not start: " + g_server->Error();
+      g_server.reset();
+    } else {
+      ::setenv("DISPLAY", g_server->Display().c_str(), 1);
+    }
+  }
+  int result;
+  {
+    QApplication app(argc, argv);
+    result = RUN_ALL_TESTS();
+  }
+  g_server.reset();
+  return result;
+}

@@ -1,0 +1,92 @@
+// Shared pieces of the Qt platform tests: a fresh QtPlatform per test on the one QApplication
+// of the test program, the test seam armed, and small builders for form tables.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QTest>
+#include <QWidget>
+#include <memory>
+#include <string>
+
+#include "platform/core/platform_seam.h"
+#include "platform/qt/qt_platform.h"
+
+namespace kalvor::test {
+
+inline ControlDef Control(std::string name, ControlKind kind, int x, int y, int w, int h,
+                          std::string caption = {}, std::string parent = {}, int page = 0) {
+  ControlDef def;
+  def.name = std::move(name);
+  def.kind = kind;
+  def.x = x;
+  def.y = y;
+  def.w = w;
+  def.h = h;
+  def.caption = std::move(caption);
+  def.parent = std::move(parent);
+  def.page = page;
+  return def;
+}
+
+inline FormDef Form(std::string name, int outerWidth, int outerHeight, bool visible = true) {
+  FormDef form;
+  form.name = std::move(name);
+  form.outerWidth = outerWidth;
+  form.outerHeight = outerHeight;
+  form.visible = visible;
+  return form;
+}
+
+// Runs posted events, deferred deletions included.
+inline void Settle() {
+  for (int i = 0; i < 3; ++i) {
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+}
+
+class QtPlatformTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform_ = std::make_unique<QtPlatform>(argc_, argv_);
+    PlatformSeam::Instance().Arm();
+    PlatformSeam::Instance().Reset();
+  }
+  void TearDown() override {
+    platform_.reset();
+    Settle();
+    PlatformSeam::Instance().Reset();
+    PlatformSeam::Instance().Disarm();
+  }
+
+  QtPlatform& P() { return *platform_; }
+
+  QWidget* Widget(const std::string& window, const std::string& control) {
+    return platform_->WidgetForHandle(platform_->GetWindowHandle(window, control));
+  }
+  template <typename T>
+  T* WidgetAs(const std::string& window, const std::string& control) {
+    return qobject_cast<T*>(Widget(window, control));
+  }
+
+  // Counts the runs of a handler bound to (window, control, event).
+  int& Count(const std::string& window, const std::string& control, int event) {
+    auto counter = std::make_shared<int>(0);
+    counters_.push_back(counter);
+    platform_->BindHandler(window, control, event, [counter](const EventArgs&) { ++*counter; });
+    return *counter;
+  }
+
+ private:
+  int argc_ = 1;
+  char arg0_[16] = "qt_tests";
+  char* argv_[2] = {arg0_, nullptr};
+  std::unique_ptr<QtPlatform> platform_;
+  std::vector<std::shared_ptr<int>> counters_;
+};
+
+}  // namespace kalvor::test

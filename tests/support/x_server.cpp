@@ -1,0 +1,102 @@
+#include "tests/support/x_server.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <xcb/xcb.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <thread>
+
+namespace kalvor::test {
+
+XServer::~XServer() {
+  Stop();
+}
+
+bool XServer::Installed(const std::string& program) {
+  const char* path = std::getenv("PATH");
+  std::stringstream folders(path != nullptr ? path : "/usr/bin:/bin");
+  std::string folder;
+  while (std::getline(folders, folder, ':')) {
+    if (!folder.empty() && ::access((folder + "/" + program).c_str(), X_OK) == 0) return true;
+  }
+  return false;
+}
+
+bool XServer::Start() {
+  // Xvfb picks a free display number and writes it to the pipe once it accepts connections.
+  int fds[2];
+  if (::pipe(fds) != 0) {
+    error_ = "pipe failed";
+    return false;
+  }
+  const pid_t pid = ::fork();
+  if (pid < 0) {
+    error_ = "fork failed";
+    return false;
+  }
+  if (pid == 0) {
+    ::close(fds[0]);
+    const int devNull = ::open("/dev/null", O_WRONLY);
+    if (devNull >= 0) {
+      ::dup2(devNull, STDOUT_FILENO);
+      ::dup2(devNull, STDERR_FILENO);
+    }
+    const std::string fd = std::to_string(fds[1]);
+    ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten",
+             "tcp", "-noreset", static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  pid_ = pid;
+  ::close(fds[1]);
+
+  std::string number;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (number.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+    pollfd p{fds[0], POLLIN, 0};
+    if (::poll(&p, 1, 100) <= 0) continue;
+    char buffer[16];
+    const ssize_t n = ::read(fds[0], buffer, sizeof buffer);
+    if (n <= 0) break;  // Xvfb died
+    number.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fds[0]);
+  if (number.find('\n') == std::string::npos) {
+    error_ = "Xvfb did not report a display";
+    Stop();
+    return false;
+  }
+  display_ = ":" + number.substr(0, number.find('\n'));
+
+  xcb_connection_t* probe = xcb_connect(display_.c_str(), nullptr);
+  const bool ready = xcb_connection_has_error(probe) == 0;
+  xcb_disconnect(probe);
+  if (!ready) {
+    error_ = "Xvfb does not accept connections on " + display_;
+    Stop();
+  }
+  return ready;
+}
+
+void XServer::Stop() {
+  if (pid_ > 0) {
+    ::kill(pid_, SIGTERM);
+    int status = 0;
+    ::waitpid(pid_, &status, 0);
+  }
+  pid_ = -1;
+  display_.clear();
+}
+
+bool XServer::Xdotool(const std::string& arguments) const {
+  const std::string command = "DISPLAY=" + display_ + " xdotool " + arguments;
+  return std::system(command.c_str()) == 0;
+}
+
+}  // namespace kalvor::test

@@ -1,0 +1,74 @@
+// Every generated sound decodes, has a sensible length, stays clear of full scale and
+// sits at about the same loudness as the others.
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "resources/sound_archive_list.h"
+#include "tests/resources/test_files.h"
+
+namespace {
+
+struct Decoded {
+  bool ok = false;
+  int rate = 0;
+  double seconds = 0;
+  double peak_db = -200;
+  double active_rms_db = -200;  // RMS over the louder half of 100 ms blocks
+};
+
+Decoded Decode(const std::filesystem::path& path) {
+  Decoded d;
+  SF_INFO info{};
+  SNDFILE* f = sf_open(path.c_str(), SFM_READ, &info);
+  if (f == nullptr) return d;
+  std::vector<float> samples(static_cast<std::size_t>(info.frames * info.channels));
+  const sf_count_t got = sf_readf_float(f, samples.data(), info.frames);
+  sf_close(f);
+  d.ok = got == info.frames && info.frames > 0;
+  d.rate = info.samplerate;
+  d.seconds = static_cast<double>(info.frames) / info.samplerate;
+  float peak = 0;
+  for (float v : samples) peak = std::max(peak, std::fabs(v));
+  d.peak_db = 20 * std::log10(std::max(peak, 1e-9f));
+  const std::size_t block = static_cast<std::size_t>(info.samplerate / 10) * info.channels;
+  std::vector<double> energies;
+  for (std::size_t at = 0; at + block <= samples.size(); at += block) {
+    double sum = 0;
+    for (std::size_t i = at; i < at + block; ++i) sum += samples[i] * samples[i];
+    energies.push_back(sum / block);
+  }
+  std::sort(energies.rbegin(), energies.rend());
+  const std::size_t half = std::max<std::size_t>(1, energies.size() / 2);
+  double sum = 0;
+  for (std::size_t i = 0; i < half && i < energies.size(); ++i) sum += energies[i];
+  d.active_rms_db = 10 * std::log10(std::max(sum / half, 1e-20));
+  return d;
+}
+
+TEST(SoundFilesTest, EveryFileDecodesWithinLengthAndLevelLimits) {
+  std::vector<double> levels;
+  for (std::string_view name : kalvor::kArchiveSoundNames) {
+    SCOPED_TRACE(std::string(name));
+    const Decoded d = Decode(kalvor::test::SoundFile(name));
+    ASSERT_TRUE(d.ok);
+    EXPECT_EQ(d.rate, 44100);
+    EXPECT_GE(d.seconds, 1.0);
+    EXPECT_LE(d.seconds, 8.0);
+    EXPECT_LT(d.peak_db, -0.5);   // never clipped, even after decoding
+    EXPECT_GT(d.peak_db, -12.0);  // and not left quiet
+    EXPECT_GT(d.active_rms_db, -30.0);
+    EXPECT_LT(d.active_rms_db, -8.0);
+    levels.push_back(d.active_rms_db);
+  }
+  ASSERT_FALSE(levels.empty());
+  std::sort(levels.begin(), levels.end());
+  // The middle 90 % of the files lie within a 10 dB band.
+  const std::size_t lo = levels.size() / 20, hi = levels.size() - 1 - levels.size() / 20;
+  EXPECT_LT(levels[hi] - levels[lo], 10.0);
+}
+
+}  // namespace
