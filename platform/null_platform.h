@@ -1,14 +1,15 @@
-// The platform without a window toolkit: everything of CorePlatform, windows and controls that do
-// not exist (loading fails, properties read as 0 or empty), message boxes answered with OK and
-// written to standard error, no shell and no hotkeys. For tools and benchmarks that need the
-// files, INI and archive operations of the platform but no screen.
+// The platform without a window toolkit: everything of CorePlatform (files and folders, INI files,
+// the archive, external libraries, the exit clean-up and fatal errors), windows and controls that
+// do not exist (loading fails, properties read as 0 or empty), message boxes answered with OK and
+// written to standard error, no shell and no hotkeys. For tools, benchmarks and tests that need no
+// screen; a test derives from it and overrides the one or two operations it watches.
 #pragma once
 
 #include "platform/core/core_platform.h"
 
 namespace kalvor {
 
-class HeadlessPlatform : public CorePlatform {
+class NullPlatform : public CorePlatform {
  public:
   void RegisterForm(const FormDef&) override {}
   void BindHandler(std::string_view, std::string_view, int, Handler) override {}
@@ -27,6 +28,7 @@ class HeadlessPlatform : public CorePlatform {
   bool RunFileDialog(std::string_view, std::string_view) override { return false; }
   std::int32_t ShowMessageBox(std::string_view text, std::int32_t style, std::string_view title,
                               std::string_view parentWindow) override;
+  // Runs the exit clean-up at once: there are no windows to wait for.
   int RunEventLoop() override;
   void RaiseFeedback(std::int32_t, std::int32_t, std::int32_t) override {}
   void OpenUrl(std::string_view) override {}

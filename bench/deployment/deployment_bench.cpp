@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
   const auto theirs = root / "unzip";
   std::filesystem::create_directories(ours);
   std::filesystem::create_directories(theirs);
-  kalvor::HeadlessPlatform platform;
+  kalvor::NullPlatform platform;
   kalvor::SetPlatform(&platform);
 
   const std::string unzip = "unzip -o -q '" + ours + "1.zip' -d '" + theirs.string() + "'";

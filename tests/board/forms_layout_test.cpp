@@ -13,7 +13,7 @@
 
 #include "board/board_forms.h"
 #include "board/web_addresses.h"
-#include "tests/support/null_platform.h"
+#include "platform/null_platform.h"
 
 namespace kalvor {
 namespace {
@@ -263,7 +263,7 @@ TEST(BoardFormsTest, AdsWindowTexts) {
 }
 
 // Records the registered forms; nothing else of the platform is used.
-class RecordingPlatform : public test::NullPlatform {
+class RecordingPlatform : public NullPlatform {
  public:
   std::vector<std::string> registered;
 

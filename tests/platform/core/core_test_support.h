@@ -18,7 +18,7 @@ namespace kalvor::test {
 
 // The headless platform with its message boxes recorded (and echoed to stderr, so death tests
 // can match the fatal error's text) and the archive's progress recorded.
-class TestPlatform : public HeadlessPlatform {
+class TestPlatform : public NullPlatform {
  public:
   struct Box {
     std::string text;
@@ -31,7 +31,7 @@ class TestPlatform : public HeadlessPlatform {
   std::int32_t ShowMessageBox(std::string_view text, std::int32_t style, std::string_view title,
                               std::string_view parent) override {
     boxes.push_back({std::string(text), style, std::string(title)});
-    return HeadlessPlatform::ShowMessageBox(text, style, title, parent);
+    return NullPlatform::ShowMessageBox(text, style, title, parent);
   }
 
  protected:

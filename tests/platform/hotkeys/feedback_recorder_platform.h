@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/null_platform.h"
 #include "platform/platform_services.h"
-#include "tests/support/null_platform.h"
 
 namespace kalvor::test {
 
