@@ -10,8 +10,6 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
-#include "platform/hotkeys/global_hotkey_service.h"
-
 namespace kalvor {
 namespace {
 
@@ -309,14 +307,6 @@ void XcbHotkeyBackend::HandleKeyPress(std::uint8_t keycode, std::uint16_t state)
       return;
     }
   }
-}
-
-GlobalHotkeyService& XcbHotkeyService() {
-  GlobalHotkeyService& service = HotkeyService();
-  if (!service.HasBackendFactory()) {
-    service.SetBackendFactory([] { return std::make_unique<XcbHotkeyBackend>(); });
-  }
-  return service;
 }
 
 }  // namespace kalvor

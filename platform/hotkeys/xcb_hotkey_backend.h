@@ -12,7 +12,6 @@
 
 #include <QPointer>
 
-#include "platform/hotkeys/global_hotkey_service.h"
 #include "platform/hotkeys/hotkey_backend.h"
 
 class QSocketNotifier;
@@ -81,8 +80,5 @@ class XcbHotkeyBackend : public HotkeyBackend {
   std::array<KeyState, 256> keys_{};  // by keycode
   std::deque<EventPtr> pending_;
 };
-
-// The hotkey service of this process, backed by X11 grabs made on first use.
-GlobalHotkeyService& XcbHotkeyService();
 
 }  // namespace kalvor
