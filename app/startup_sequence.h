@@ -1,34 +1,19 @@
-// The life of the process: the start sequence up to the main window taking input, the main
-// window's created and destroyed handlers, and the exit clean-up.
+// The life of the process: the layers brought up in order until the main window takes input, the
+// event loop, and the exit clean-up that takes them down.
 #pragma once
-
-#include <cstdint>
-#include <string>
 
 namespace kalvor {
 
 class PlatformServices;
 
-// Globals set up at start.
-struct StartupState {
-  std::string appDataDir;
-  std::int32_t hotkeySwitch = 0;
-};
-
 class StartupSequence {
  public:
-  static constexpr std::int32_t kProbedDevices = 128;
-
-  // Registers the forms and binds every handler of the program.
+  // Registers the board's windows and binds every handler of the program.
   static void Prepare(PlatformServices& platform);
-  // Steps A1..A5: returns the process exit code once no window is loaded any more.
+  // Brings the program up and runs it; returns the process exit code once no window is loaded.
   static int Run(PlatformServices& platform);
-
-  static void MainWindowCreated();
-  static void MainWindowDestroyed();
+  // Run by the platform when the event loop ends or a fatal error ends the process.
   static void ExitCleanup();
-
-  static StartupState& State();
 };
 
 }  // namespace kalvor

@@ -1,7 +1,9 @@
 #include "board/custom_slots.h"
 
 #include "audio/audio_front_end.h"
+#include "board/custom_sound_dialog_form.h"
 #include "board/hotkey_targets.h"
+#include "board/main_window_form.h"
 #include "board/path_parts.h"
 #include "board/settings_file.h"
 #include "board/sound_catalogue.h"
@@ -10,19 +12,21 @@
 namespace kalvor {
 
 namespace {
-constexpr std::string_view kMain = "MainWindow";
-constexpr std::string_view kDialog = "CustomSoundDialog";
-constexpr std::string_view kTitleBox = "编辑框1";
-constexpr std::string_view kPathBox = "编辑框2";
-constexpr std::string_view kFileDialog = "通用对话框1";
+constexpr std::string_view kMain = MainWindowForm::kName;
+constexpr std::string_view kDialog = CustomSoundDialogForm::kName;
+constexpr std::string_view kTitleBox = CustomSoundDialogForm::kTitleBox;
+constexpr std::string_view kPathBox = CustomSoundDialogForm::kPathBox;
+constexpr std::string_view kFileDialog = CustomSoundDialogForm::kFileDialog;
 }  // namespace
 
 void CustomSlots::BindDialogHandlers() {
   PlatformServices& platform = Platform();
   platform.BindHandler(kDialog, kDialog, event::kCreated,
                        [](const EventArgs&) { DialogCreated(); });
-  platform.BindHandler(kDialog, "按钮1", event::kClick, [](const EventArgs&) { ChooseFile(); });
-  platform.BindHandler(kDialog, "按钮2", event::kClick, [](const EventArgs&) { AddSlot(); });
+  platform.BindHandler(kDialog, CustomSoundDialogForm::kChoose, event::kClick,
+                       [](const EventArgs&) { ChooseFile(); });
+  platform.BindHandler(kDialog, CustomSoundDialogForm::kAdd, event::kClick,
+                       [](const EventArgs&) { AddSlot(); });
 }
 
 void CustomSlots::PlaySlot(std::int32_t n) {

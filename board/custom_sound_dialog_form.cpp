@@ -15,8 +15,12 @@ FormDef CustomSoundDialogForm::Build() {
                .h = 24,
                .caption = "音效："});
   // The slot title.
-  c.push_back(
-      {.name = "编辑框1", .kind = ControlKind::EditBox, .x = 48, .y = 16, .w = 232, .h = 24});
+  c.push_back({.name = std::string(kTitleBox),
+               .kind = ControlKind::EditBox,
+               .x = 48,
+               .y = 16,
+               .w = 232,
+               .h = 24});
   c.push_back({.name = "标签2",
                .kind = ControlKind::Label,
                .x = 8,
@@ -25,16 +29,20 @@ FormDef CustomSoundDialogForm::Build() {
                .h = 24,
                .caption = "路径："});
   // The slot's sound file path.
-  c.push_back(
-      {.name = "编辑框2", .kind = ControlKind::EditBox, .x = 48, .y = 48, .w = 232, .h = 24});
-  c.push_back({.name = "按钮1",
+  c.push_back({.name = std::string(kPathBox),
+               .kind = ControlKind::EditBox,
+               .x = 48,
+               .y = 48,
+               .w = 232,
+               .h = 24});
+  c.push_back({.name = std::string(kChoose),
                .kind = ControlKind::Button,
                .x = 288,
                .y = 16,
                .w = 64,
                .h = 24,
                .caption = "选择"});
-  c.push_back({.name = "按钮2",
+  c.push_back({.name = std::string(kAdd),
                .kind = ControlKind::Button,
                .x = 288,
                .y = 48,
@@ -42,7 +50,7 @@ FormDef CustomSoundDialogForm::Build() {
                .h = 24,
                .caption = "添加"});
   // Open-file dialog with no title, filter, start folder, default extension or file name.
-  c.push_back({.name = "通用对话框1", .kind = ControlKind::FileDialog});
+  c.push_back({.name = std::string(kFileDialog), .kind = ControlKind::FileDialog});
   return form;
 }
 

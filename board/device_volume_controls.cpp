@@ -1,16 +1,17 @@
 #include "board/device_volume_controls.h"
 
 #include "audio/audio_front_end.h"
+#include "board/main_window_form.h"
 #include "board/settings_file.h"
 #include "platform/platform_services.h"
 
 namespace kalvor {
 
 namespace {
-constexpr std::string_view kMain = "MainWindow";
-constexpr std::string_view kDeviceList = "组合框输出通道";
-constexpr std::string_view kSlider = "滑块条1";
-constexpr std::string_view kVolumeLabel = "音量大小标示";
+constexpr std::string_view kMain = MainWindowForm::kName;
+constexpr std::string_view kDeviceList = MainWindowForm::kDeviceList;
+constexpr std::string_view kSlider = MainWindowForm::kVolumeSlider;
+constexpr std::string_view kVolumeLabel = MainWindowForm::kVolumeLabel;
 }  // namespace
 
 void DeviceVolumeControls::BindHandlers() {

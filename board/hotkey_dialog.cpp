@@ -3,19 +3,21 @@
 #include <cstdint>
 
 #include "audio/audio_front_end.h"
+#include "board/hotkey_dialog_form.h"
 #include "board/hotkey_targets.h"
+#include "board/main_window_form.h"
 #include "board/settings_file.h"
 #include "platform/platform_services.h"
 
 namespace kalvor {
 namespace {
 
-constexpr std::string_view kDialog = "HotkeyDialog";
-constexpr std::string_view kSoundLabel = "标签1";
-constexpr std::string_view kKeyBox = "组合框1";
-constexpr std::string_view kConfirm = "按钮1";
-constexpr std::string_view kClearAll = "按钮2";
-constexpr std::string_view kPlaceholder = "快捷键选择";
+constexpr std::string_view kDialog = HotkeyDialogForm::kName;
+constexpr std::string_view kSoundLabel = HotkeyDialogForm::kSoundLabel;
+constexpr std::string_view kKeyBox = HotkeyDialogForm::kKeyList;
+constexpr std::string_view kConfirm = HotkeyDialogForm::kConfirm;
+constexpr std::string_view kClearAll = HotkeyDialogForm::kClearAll;
+constexpr std::string_view kPlaceholder = HotkeyDialogForm::kNoKeyItem;
 constexpr std::int32_t kButtonCount = 112;
 
 std::string KeyBoxText() {
@@ -59,7 +61,8 @@ void OnConfirm(const EventArgs&) {
 void OnClearAll(const EventArgs&) {
   SettingsFile::Remove();
   SettingsFile::Write(SettingsFile::kData, SettingsFile::kVolume,
-                      NumberToText(Platform().GetInt("MainWindow", "滑块条1", Prop::Position)));
+                      NumberToText(Platform().GetInt(
+                          MainWindowForm::kName, MainWindowForm::kVolumeSlider, Prop::Position)));
   SettingsFile::Write(SettingsFile::kData, SettingsFile::kDevice,
                       NumberToText(Audio().outputDevice));
   Platform().UnloadWindow(kDialog);

@@ -3,16 +3,18 @@
 #include <string>
 
 #include "audio/audio_front_end.h"
+#include "board/hotkey_host_form.h"
+#include "board/main_window_form.h"
 #include "board/settings_file.h"
 #include "platform/platform_services.h"
 
 namespace kalvor {
 namespace {
 
-constexpr std::string_view kHost = "HotkeyHostWindow";
-constexpr std::string_view kReceiver = "标签1";
-constexpr std::string_view kMainWindow = "MainWindow";
-constexpr std::string_view kSwitch = "选择框1";
+constexpr std::string_view kHost = HotkeyHostForm::kName;
+constexpr std::string_view kReceiver = HotkeyHostForm::kReceiver;
+constexpr std::string_view kMainWindow = MainWindowForm::kName;
+constexpr std::string_view kSwitch = MainWindowForm::kHotkeySwitch;
 constexpr std::int32_t kVirtualKeyF1 = 0x70;
 
 std::string FunctionKeyName(int k) {

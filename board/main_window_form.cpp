@@ -9,7 +9,6 @@ namespace kalvor {
 
 namespace {
 
-constexpr std::string_view kTab = "选择夹1";
 constexpr std::string_view kVolumeGroup = "分组框2";
 constexpr std::string_view kShopGroup = "分组框1";
 
@@ -20,7 +19,7 @@ ControlDef GridButton(std::string name, int page, int row, int column, std::stri
   return {
       .name = std::move(name),
       .kind = ControlKind::Button,
-      .parent = std::string(kTab),
+      .parent = std::string(MainWindowForm::kTabs),
       .page = page,
       .x = MainWindowForm::kGridLeft + MainWindowForm::kColumnPitch * (column - 1),
       .y = MainWindowForm::kGridTop + MainWindowForm::kRowPitch * (row - 1),
@@ -57,7 +56,7 @@ FormDef MainWindowForm::Build() {
   };
   auto& c = form.controls;
 
-  c.push_back({.name = "图片框1",
+  c.push_back({.name = std::string(kTopBanner),
                .kind = ControlKind::PictureBox,
                .x = -8,
                .y = -24,
@@ -65,7 +64,7 @@ FormDef MainWindowForm::Build() {
                .h = 152,
                .image = std::string(kTopBannerResource)});
 
-  ControlDef tab{.name = std::string(kTab),
+  ControlDef tab{.name = std::string(MainWindowForm::kTabs),
                  .kind = ControlKind::TabControl,
                  .x = -8,
                  .y = 126,
@@ -89,7 +88,7 @@ FormDef MainWindowForm::Build() {
                .w = 48,
                .h = 16,
                .caption = "音量调节"});
-  c.push_back({.name = "滑块条1",
+  c.push_back({.name = std::string(kVolumeSlider),
                .kind = ControlKind::Slider,
                .parent = volume,
                .x = 72,
@@ -101,7 +100,7 @@ FormDef MainWindowForm::Build() {
                .position = 50,
                .lineStep = 1,
                .pageStep = 5});
-  c.push_back({.name = "音量大小标示",
+  c.push_back({.name = std::string(kVolumeLabel),
                .kind = ControlKind::Label,
                .parent = volume,
                .x = 194,
@@ -117,7 +116,7 @@ FormDef MainWindowForm::Build() {
                .w = 8,
                .h = 20,
                .caption = "%"});
-  c.push_back({.name = "选择框1",
+  c.push_back({.name = std::string(kHotkeySwitch),
                .kind = ControlKind::CheckBox,
                .parent = volume,
                .x = 232,
@@ -125,7 +124,7 @@ FormDef MainWindowForm::Build() {
                .w = 72,
                .h = 16,
                .caption = "热键开关"});
-  c.push_back({.name = "标签2",
+  c.push_back({.name = std::string(kHotkeyLabel),
                .kind = ControlKind::Label,
                .parent = volume,
                .x = 304,
@@ -141,13 +140,13 @@ FormDef MainWindowForm::Build() {
                .w = 56,
                .h = 16,
                .caption = "音频输出："});
-  c.push_back({.name = "组合框输出通道",
+  c.push_back({.name = std::string(kDeviceList),
                .kind = ControlKind::ComboList,
                .x = 96,
                .y = 344,
                .w = 264,
                .h = 20});
-  c.push_back({.name = "图片框2",
+  c.push_back({.name = std::string(kBottomBanner),
                .kind = ControlKind::PictureBox,
                .x = -8,
                .y = 368,
@@ -167,7 +166,7 @@ FormDef MainWindowForm::Build() {
                .h = 56,
                .caption = std::string(web::kWebShop)});
 
-  c.push_back({.name = "ZIP压缩1", .kind = ControlKind::ArchiveUnit});
+  c.push_back({.name = std::string(kArchive), .kind = ControlKind::ArchiveUnit});
   return form;
 }
 

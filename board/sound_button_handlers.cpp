@@ -1,8 +1,12 @@
 #include "board/sound_button_handlers.h"
 
 #include "audio/audio_front_end.h"
+#include "board/ads_window_form.h"
 #include "board/custom_slots.h"
+#include "board/custom_sound_dialog_form.h"
+#include "board/hotkey_dialog_form.h"
 #include "board/hotkey_targets.h"
+#include "board/main_window_form.h"
 #include "board/settings_file.h"
 #include "board/sound_catalogue.h"
 #include "board/web_addresses.h"
@@ -12,8 +16,7 @@ namespace kalvor {
 
 namespace {
 
-constexpr std::string_view kMain = "MainWindow";
-constexpr std::string_view kStatusLabel = "标签2";
+constexpr std::string_view kMain = MainWindowForm::kName;
 
 // "置顶/取消" on page 1 and "广告专区" on page 4 carry their namesakes' captions but have never
 // done anything; hosts know them that way, so they stay inert.
@@ -71,8 +74,9 @@ void SoundButtonHandlers::BindAll() {
     platform.BindHandler(kMain, button.unitName, event::kClick,
                          [action](const EventArgs&) { action(); });
   }
-  platform.BindHandler(kMain, "图片框1", event::kLeftDown, [](const EventArgs&) { TopBanner(); });
-  platform.BindHandler(kMain, "图片框2", event::kLeftDown,
+  platform.BindHandler(kMain, MainWindowForm::kTopBanner, event::kLeftDown,
+                       [](const EventArgs&) { TopBanner(); });
+  platform.BindHandler(kMain, MainWindowForm::kBottomBanner, event::kLeftDown,
                        [](const EventArgs&) { BottomBanner(); });
 }
 
@@ -85,14 +89,14 @@ void SoundButtonHandlers::PlayBuiltInSound(std::int32_t n) {
 void SoundButtonHandlers::ShowHotkeyLabel(std::int32_t n) {
   // Read afresh on every move so a binding made anywhere shows at once; an unbound button empties
   // the label, and leaving a button never clears it.
-  Platform().SetText(kMain, kStatusLabel, Prop::Caption,
+  Platform().SetText(kMain, MainWindowForm::kHotkeyLabel, Prop::Caption,
                      SettingsFile::Read(SettingsFile::kLabels, n));
 }
 
 void SoundButtonHandlers::ChooseHotkeyTarget(std::int32_t n) {
   Targets().soundName = Platform().GetText(kMain, SoundCatalogue::UnitName(n), Prop::Caption);
   Targets().buttonNumber = n;
-  Platform().LoadWindow("HotkeyDialog", false);
+  Platform().LoadWindow(HotkeyDialogForm::kName, false);
 }
 
 void SoundButtonHandlers::ChooseSlotTarget(std::int32_t n) {
@@ -100,7 +104,7 @@ void SoundButtonHandlers::ChooseSlotTarget(std::int32_t n) {
     Targets().soundName = Platform().GetText(kMain, SoundCatalogue::UnitName(n), Prop::Caption);
   }
   Targets().buttonNumber = n;
-  Platform().LoadWindow("CustomSoundDialog", false);
+  Platform().LoadWindow(CustomSoundDialogForm::kName, false);
 }
 
 void SoundButtonHandlers::Stop() {
@@ -112,7 +116,7 @@ void SoundButtonHandlers::ContactAuthor() {
 }
 
 void SoundButtonHandlers::ShowAdvertising() {
-  Platform().LoadWindow("AdsWindow", true);
+  Platform().LoadWindow(AdsWindowForm::kName, true);
 }
 
 void SoundButtonHandlers::ToggleAlwaysOnTop() {

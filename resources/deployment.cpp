@@ -20,8 +20,9 @@ bool Deployment::WriteArchive(const std::string& appDataDir) {
                                      {EmbeddedBlocks::Archive()});
 }
 
-std::int32_t Deployment::ExtractArchive(const std::string& appDataDir) {
-  return Platform().ExtractArchive("MainWindow", "ZIP压缩1", JoinTexts({appDataDir, kArchiveFile}),
+std::int32_t Deployment::ExtractArchive(const std::string& appDataDir, std::string_view window,
+                                        std::string_view archiveControl) {
+  return Platform().ExtractArchive(window, archiveControl, JoinTexts({appDataDir, kArchiveFile}),
                                    appDataDir);
 }
 

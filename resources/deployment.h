@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace kalvor {
 
@@ -16,9 +17,11 @@ class Deployment {
 
   // Before any window exists: the library into the per-user library folder.
   static bool DeployLibrary();
-  // Inside the main window's creation: the archive file, then its contents.
+  // Inside the main window's creation: the archive file, then its contents, unpacked by the
+  // archive control named (whose progress events the window receives).
   static bool WriteArchive(const std::string& appDataDir);
-  static std::int32_t ExtractArchive(const std::string& appDataDir);
+  static std::int32_t ExtractArchive(const std::string& appDataDir, std::string_view window,
+                                     std::string_view archiveControl);
 };
 
 }  // namespace kalvor

@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
     auto t = Clock::now();
     kalvor::Deployment::WriteArchive(ours);
     const auto written = Clock::now();
-    if (kalvor::Deployment::ExtractArchive(ours) != 1) {
+    if (kalvor::Deployment::ExtractArchive(ours, "MainWindow", "ZIP压缩1") != 1) {
       std::fprintf(stderr, "unpacking failed\n");
       return 1;
     }

@@ -18,6 +18,7 @@
 
 #include "app/startup_sequence.h"
 #include "audio/audio_front_end.h"
+#include "board/main_window_form.h"
 #include "platform/core/core_platform.h"
 #include "platform/core/platform_seam.h"
 #include "platform/qt/qt_platform.h"
@@ -48,7 +49,8 @@ int Child(int argc, char** argv, Clock::time_point launched) {
   const std::string dir = platform.GetSpecialFolder(8);
   const auto before = Clock::now();
   kalvor::Deployment::WriteArchive(dir);
-  kalvor::Deployment::ExtractArchive(dir);
+  kalvor::Deployment::ExtractArchive(dir, kalvor::MainWindowForm::kName,
+                                     kalvor::MainWindowForm::kArchive);
   const double archive = Ms(Clock::now() - before);
   std::printf("%.3f\n", archive);
   std::fflush(stdout);

@@ -11,11 +11,12 @@
 #include <iterator>
 #include <map>
 
-#include "app/startup_sequence.h"
 #include "audio/audio_front_end.h"
+#include "board/board_setup.h"
 #include "board/hotkey_dialog.h"
 #include "board/hotkey_host.h"
 #include "board/hotkey_targets.h"
+#include "board/main_window_handlers.h"
 #include "board/settings_file.h"
 #include "platform/core/platform_seam.h"
 #include "resources/deployment.h"
@@ -86,7 +87,7 @@ void ResetGlobals() {
   Targets() = HotkeyTargets();
   HotkeyHost() = HotkeyHostState();
   PreviousHotkeyLabel().clear();
-  StartupSequence::State() = StartupState();
+  MainWindowHandlers::State() = MainWindowState();
 }
 
 }  // namespace
@@ -144,7 +145,7 @@ void BoardTest::SetUp() {
   platform_ = std::make_unique<RecordingPlatform>(g_argc, g_argv);
   PlatformSeam::Instance().Arm();
   PlatformSeam::Instance().Reset();
-  StartupSequence::Prepare(*platform_);
+  BoardSetup::Prepare(*platform_);
   CreatePlayer();
 }
 
@@ -177,7 +178,7 @@ std::string BoardTest::ReadSetting(std::string_view section, std::string_view ke
 }
 
 void BoardTest::StartBoard() {
-  Deployment::DeployLibrary();  // the start sequence's step before the main window
+  Deployment::DeployLibrary();  // as the program starts: the library first, then the main window
   ASSERT_TRUE(platform_->LoadWindow("MainWindow", false));
   Settle();
 }

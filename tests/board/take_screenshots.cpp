@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <string>
 
-#include "app/startup_sequence.h"
 #include "audio/audio_front_end.h"
+#include "board/board_setup.h"
 #include "board/hotkey_targets.h"
 #include "platform/core/platform_seam.h"
 #include "platform/qt/qt_platform.h"
@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
 
   kalvor::QtPlatform platform(argc, argv);
   kalvor::PlatformSeam::Instance().Arm();
-  kalvor::StartupSequence::Prepare(platform);
+  kalvor::BoardSetup::Prepare(platform);
   kalvor::CreatePlayer();
   platform.LoadWindow("MainWindow");
   QApplication::processEvents();
