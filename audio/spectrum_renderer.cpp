@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "audio/audio_player.h"
-#include "audio/bass_functions.h"
+#include "audiolib/bass_library.h"
 #include "platform/platform_services.h"
 
 namespace kalvor {
@@ -66,7 +66,9 @@ void AudioPlayer::DrawSpectrum(std::string_view window, std::string_view control
   FrameObjects objects(layer, windowHandle, width, height, baseColor);
 
   if (stream == 0) return;
-  if (bass::ChannelGetData(stream, frame.data(), bass::kDataFft1024) == bass::kDataError) return;
+  const std::uint32_t read = CallExternal<decltype(BASS_ChannelGetData)>(
+      kLibrary, "BASS_ChannelGetData", stream, frame.data(), BASS_DATA_FFT1024);
+  if (read == BASS_DATA_ERROR) return;
 
   const std::int64_t binsPerBar = std::int64_t{barWidth} + 1;
   const double fullHeight = height;
