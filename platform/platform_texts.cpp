@@ -17,8 +17,8 @@ PlatformServices* currentPlatform = nullptr;
 
 // The full-width characters of the GBK set that have an ASCII twin, as code points: GBK A3A1..A3FE
 // are U+FF01..U+FF5D except A3A4 (U+FFE5, the full-width yen sign, twin of "$") and A3FE (U+FFE3,
-// the full-width macron, twin of "~"); A1A1 is the ideographic space, A1AB "～" (U+FF5E), A1EE and
-// A1EF the stars ☆ and ★, both taken as "*".
+// the full-width macron, twin of "~"); A1A1 is the ideographic space, A1AB "～" (U+FF5E), and the
+// stars ☆ and ★ (A1EE and A1EF) are both taken as "*".
 char AsciiTwin(char32_t cp) {
   if (cp >= 0xFF01 && cp <= 0xFF5D && cp != 0xFF04) return static_cast<char>(cp - 0xFF01 + 0x21);
   switch (cp) {

@@ -1,6 +1,6 @@
 // Creates the widget of a form control: its kind, geometry, caption, items, font, colours,
-// picture and slider range, and the connections that raise its event 0 for the user's own
-// actions (a click, a list item picked, the slider moved).
+// picture and slider range, and the connections that raise its click, selected or moved event for
+// the user's own actions (a click, a list item picked, the slider moved).
 #pragma once
 
 #include <QFont>

@@ -5,8 +5,8 @@
 //
 // Windows live from LoadWindow until their destruction. UnloadWindow and the close box only ask
 // for it: the destruction is posted and runs from the event loop, after the running handler has
-// returned; the window's event 2 runs first, then it stops being loaded. Its widgets are deleted
-// once no handler is running any more, so a handler never loses the widget it runs for.
+// returned; the window's destroyed event runs first, then it stops being loaded. Its widgets are
+// deleted once no handler is running any more, so a handler never loses the widget it runs for.
 #pragma once
 
 #include <QPointer>

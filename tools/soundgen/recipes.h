@@ -16,7 +16,7 @@ struct RecipeContext {
 
 using Recipe = Signal (*)(RecipeContext&);
 
-// Parts shared between families.
+// Building blocks shared between families.
 Signal Clap(Random& rng, double brightness);  // one hand clap
 struct LaughStyle {
   double f0 = 130;             // starting pitch

@@ -186,20 +186,20 @@ Signal Hallelujah(RecipeContext& ctx) {
   const std::vector<std::pair<char, double>> words = {
       {'a', 0.5}, {'e', 0.5}, {'u', 1.0}, {'a', 3.0}};
   Signal s;
-  struct Part {
+  struct VoicePart {
     std::vector<double> midis;  // per syllable
     double formant_scale;
   };
-  const std::vector<Part> parts = {{{72, 72, 72, 76}, 1.2},
+  const std::vector<VoicePart> voices = {{{72, 72, 72, 76}, 1.2},
                                    {{67, 69, 67, 67}, 1.18},
                                    {{64, 65, 64, 64}, 1.05},
                                    {{48, 53, 48, 48}, 1.0}};
-  for (const Part& part : parts) {
+  for (const VoicePart& voice : voices) {
     for (int singer = 0; singer < 3; ++singer) {
       double beat = 0;
       for (std::size_t k = 0; k < words.size(); ++k) {
-        Signal v = ChoirVoice(ctx.rng, part.midis[k], {{words[k].first, words[k].second}}, spb,
-                              part.formant_scale);
+        Signal v = ChoirVoice(ctx.rng, voice.midis[k], {{words[k].first, words[k].second}}, spb,
+                              voice.formant_scale);
         FadeIn(v, 0.05);
         MixInto(s, v, beat * spb + 0.01 * singer, 0.4f);
         beat += words[k].second;

@@ -1,4 +1,4 @@
-// Texts and numbers: the conversions every Part relies on, with their edge cases.
+// Texts and numbers: the conversions the whole program relies on, with their edge cases.
 #include <gtest/gtest.h>
 #include <iconv.h>
 
@@ -79,8 +79,9 @@ TEST(CoreTexts, TextToNumberIgnoresTheLocale) {
   std::setlocale(LC_NUMERIC, "C");
 }
 
-// Every full-width character of the GBK set with an ASCII twin folds to that twin: the rows A3A1..
-// A3FE, and A1A1, A1AB, A1EE, A1EF. The pairs are decoded with iconv, not taken from the code.
+// Every full-width character of the GBK set with an ASCII twin folds to that twin: the row from
+// GBK A3A1 to A3FE, and A1A1, A1AB, A1EE, A1EF. The pairs are decoded with iconv, not taken from
+// the code.
 TEST(CoreTexts, FullWidthFoldFollowsTheGbkTable) {
   iconv_t cd = iconv_open("UTF-8", "GBK");
   ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));

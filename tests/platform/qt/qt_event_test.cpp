@@ -154,7 +154,7 @@ TEST_F(QtEventTest, UnloadWaitsForTheRunningHandler) {
   });
   P().BindHandler(kW, kW, event::kDestroyed, [&](const EventArgs&) {
     steps.push_back("destroyed");
-    EXPECT_TRUE(P().IsWindowLoaded(kW)) << "the window is loaded while event 2 runs";
+    EXPECT_TRUE(P().IsWindowLoaded(kW)) << "the window is loaded while its destroyed event runs";
     EXPECT_NE(P().GetWindowHandle(kW, kW), 0);
   });
   Load();
