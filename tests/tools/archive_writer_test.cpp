@@ -11,15 +11,16 @@
 #include <vector>
 
 #include "tests/resources/test_files.h"
-#include "tools/mkarchive/gbk_text.h"
+#include "tools/mkarchive/archive_writer.h"
 
 namespace {
 
-TEST(GbkTextTest, ConvertsChineseAndKeepsAscii) {
-  EXPECT_EQ(kalvor::Utf8ToGbk("热线"), "\xC8\xC8\xCF\xDF");
-  EXPECT_EQ(kalvor::Utf8ToGbk("music/readygo.mp3"), "music/readygo.mp3");
-  EXPECT_EQ(kalvor::Utf8ToGbk(""), "");
-  EXPECT_THROW(kalvor::Utf8ToGbk("\xF0\x9F\x98\x80"),
+TEST(ArchiveWriterTest, NamesAreStoredAsGbkAndAsciiStaysAsItIs) {
+  using kalvor::ArchiveWriter;
+  EXPECT_EQ(ArchiveWriter::EntryName("热线"), "\xC8\xC8\xCF\xDF");
+  EXPECT_EQ(ArchiveWriter::EntryName("music/readygo.mp3"), "music/readygo.mp3");
+  EXPECT_EQ(ArchiveWriter::EntryName(""), "");
+  EXPECT_THROW(ArchiveWriter::EntryName("\xF0\x9F\x98\x80"),
                std::runtime_error);  // an emoji has no GBK form
 }
 

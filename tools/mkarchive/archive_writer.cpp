@@ -4,9 +4,22 @@
 
 #include <stdexcept>
 
-#include "tools/mkarchive/gbk_text.h"
+#include "platform/core/gbk_text.h"
 
 namespace kalvor {
+
+std::string ArchiveWriter::EntryName(std::string_view utf8) {
+  // The platform converts to GB18030, GBK's superset: a character outside GBK takes four bytes
+  // there, and a byte that is not UTF-8 becomes "?", which does not convert back. Neither may
+  // reach a name that readers decode as GBK.
+  const std::string gbk = GbkText::FromUtf8(utf8);
+  bool outside = GbkText::ToUtf8(gbk) != utf8;
+  for (std::size_t i = 0; i < gbk.size() && !outside; i += GbkText::CharLength(gbk, i)) {
+    outside = GbkText::CharLength(gbk, i) == 4;
+  }
+  if (outside) throw std::runtime_error("no GBK form for: " + std::string(utf8));
+  return gbk;
+}
 
 ArchiveWriter::ArchiveWriter(const std::string& path) {
   zip_ = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
@@ -29,7 +42,7 @@ void ArchiveWriter::AddFolder(std::string_view name, std::uint8_t attributes) {
 void ArchiveWriter::Add(std::string_view name, std::span<const std::uint8_t> bytes,
                         std::uint8_t attributes, bool deflate) {
   if (zip_ == nullptr) throw std::runtime_error("archive already closed");
-  const std::string stored_name = Utf8ToGbk(name);
+  const std::string stored_name = EntryName(name);
   zip_fileinfo info{};
   info.tmz_date.tm_year = 2026;
   info.tmz_date.tm_mon = 0;

@@ -29,6 +29,10 @@ class ArchiveWriter {
   // Writes the central directory; the destructor does it too if needed.
   void Close();
 
+  // A UTF-8 name as the archive stores it: GBK. Throws std::runtime_error when a character has no
+  // GBK form.
+  static std::string EntryName(std::string_view utf8);
+
  private:
   void Add(std::string_view name, std::span<const std::uint8_t> bytes, std::uint8_t attributes,
            bool deflate);
