@@ -12,6 +12,7 @@
 #include "resources/embedded_blocks.h"
 #include "resources/sound_archive_list.h"
 #include "tests/board/board_fixture.h"
+#include "tests/support/files.h"
 
 namespace kalvor::test {
 namespace {
@@ -19,8 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string Bytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  return ReadFile(path);
 }
 
 std::string Bytes(std::span<const std::uint8_t> block) {

@@ -6,24 +6,14 @@
 
 #include <cmath>
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <numbers>
 #include <random>
+
+#include "tests/support/files.h"
 
 namespace kalvor::test {
 
 namespace {
-
-std::string read_all(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void write_all(const std::string& path, const std::string& content) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(content.data(), static_cast<std::streamsize>(content.size()));
-}
 
 // ID3v2.4 sizes are 28-bit "syncsafe" numbers: 7 bits per byte.
 std::string syncsafe(std::uint32_t n) {
@@ -99,12 +89,12 @@ void TestSoundFiles::add_id3v2_tag(const std::string& path, const std::string& t
                              std::string(1024, '\0');  // padding, as taggers leave it
   const std::string header =
       std::string("ID3\x04\x00\x00", 6) + syncsafe(static_cast<std::uint32_t>(frames.size()));
-  write_all(path, header + frames + read_all(path));
+  WriteFile(path, header + frames + ReadFile(path));
 }
 
 std::string TestSoundFiles::bytes(const std::string& name, const std::string& content) {
   const std::string path = (dir_ / name).string();
-  write_all(path, content);
+  WriteFile(path, content);
   return path;
 }
 
@@ -117,7 +107,7 @@ std::string TestSoundFiles::random_bytes(const std::string& name, std::size_t si
 
 std::string TestSoundFiles::truncated_copy(const std::string& source, const std::string& name,
                                            std::size_t size) {
-  return bytes(name, read_all(source).substr(0, size));
+  return bytes(name, ReadFile(source).substr(0, size));
 }
 
 std::string TestSoundFiles::folder(const std::string& name) {

@@ -7,8 +7,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <map>
 
 #include "audio/audio_front_end.h"
@@ -20,6 +18,7 @@
 #include "board/settings_file.h"
 #include "platform/core/platform_seam.h"
 #include "resources/deployment.h"
+#include "tests/support/files.h"
 
 namespace kalvor::test {
 
@@ -120,8 +119,7 @@ std::string CaptureFile(std::string_view tag) {
 }
 
 float LoudestSample(const std::string& captureFile) {
-  std::ifstream in(captureFile, std::ios::binary);
-  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string bytes = ReadFile(captureFile);
   float loudest = 0;
   for (std::size_t i = 0; i + sizeof(float) <= bytes.size(); i += sizeof(float)) {
     float sample;

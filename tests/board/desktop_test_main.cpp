@@ -5,10 +5,7 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 
 #include "board/board_forms.h"
@@ -18,6 +15,7 @@
 #include "platform/core/platform_seam.h"
 #include "platform/qt/qt_platform.h"
 #include "tests/board/desktop_test_support.h"
+#include "tests/support/files.h"
 #include "tests/support/x_server.h"
 
 namespace kalvor::test {
@@ -38,19 +36,8 @@ QWidget* Widget(std::string_view window, std::string_view control) {
   return platform.WidgetForHandle(platform.GetWindowHandle(window, control));
 }
 
-bool WaitUntil(const std::function<bool()>& condition) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!condition()) {
-    if (timer.elapsed() > 5000) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-  }
-  return true;
-}
-
 std::string RawSettings() {
-  std::ifstream in(SettingsFile::Path(), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return ReadFile(SettingsFile::Path());
 }
 
 }  // namespace kalvor::test

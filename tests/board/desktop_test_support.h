@@ -2,7 +2,6 @@
 // the process-wide set-up lives in desktop_test_main.cpp.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -19,8 +18,6 @@ const std::string& NoXServerReason();
 
 // The widget of a control of a loaded window.
 QWidget* Widget(std::string_view window, std::string_view control);
-// Handles events until the condition holds; false after five seconds.
-bool WaitUntil(const std::function<bool()>& condition);
 // The settings file's bytes as stored ("" when there is none).
 std::string RawSettings();
 

@@ -14,6 +14,7 @@
 #include "platform/core/platform_seam.h"
 #include "platform/platform_services.h"
 #include "tests/board/desktop_test_support.h"
+#include "tests/support/qt_wait_until.h"
 
 namespace kalvor {
 namespace {
@@ -65,7 +66,7 @@ class HotkeyDialogTest : public ::testing::Test {
   }
   void TearDown() override {
     if (Platform().IsWindowLoaded(kDialog)) Platform().UnloadWindow(kDialog);
-    test::WaitUntil([] { return !Platform().IsWindowLoaded(kDialog); });
+    test::ProcessEventsUntil([] { return !Platform().IsWindowLoaded(kDialog); });
   }
 
   // A right click on sound button `number` captioned `name` opens the dialog (or brings it
@@ -77,7 +78,7 @@ class HotkeyDialogTest : public ::testing::Test {
   }
   static void ConfirmAndWaitForClose() {
     Click("按钮1");
-    ASSERT_TRUE(test::WaitUntil([] { return !Platform().IsWindowLoaded(kDialog); }));
+    ASSERT_TRUE(test::ProcessEventsUntil([] { return !Platform().IsWindowLoaded(kDialog); }));
   }
 };
 
@@ -196,7 +197,7 @@ TEST_F(HotkeyDialogTest, ClearAllLeavesOnlyVolumeAndDevice) {
 
   RightClick(21, "尖叫声");
   Click("按钮2");
-  ASSERT_TRUE(test::WaitUntil([] { return !Platform().IsWindowLoaded(kDialog); }));
+  ASSERT_TRUE(test::ProcessEventsUntil([] { return !Platform().IsWindowLoaded(kDialog); }));
   EXPECT_EQ(SettingsFile::Read("data", "vi"), "57");
   EXPECT_EQ(SettingsFile::Read("data", "id"), "3");
   for (const auto& [section, key] : std::vector<std::pair<std::string, std::string>>{

@@ -15,13 +15,14 @@
 #include "platform/platform_services.h"
 #include "tests/board/desktop_test_support.h"
 #include "tests/board/fake_audio_front_end.h"
+#include "tests/support/qt_wait_until.h"
 #include "tests/support/x_server.h"
 
 namespace kalvor {
 namespace {
 
 using test::PlayedSoundNames;
-using test::WaitUntil;
+using test::ProcessEventsUntil;
 
 constexpr std::string_view kHost = "HotkeyHostWindow";
 
@@ -36,7 +37,7 @@ class HotkeyHostTest : public ::testing::Test {
   void TearDown() override {
     if (HotkeyHost().loaded == 1) {
       HotkeyStopStep();
-      WaitUntil([] { return !Platform().IsWindowLoaded(kHost); });
+      ProcessEventsUntil([] { return !Platform().IsWindowLoaded(kHost); });
     }
     if (Platform().IsWindowLoaded("MainWindow")) {
       Platform().SetInt("MainWindow", "选择框1", Prop::Checked, 0);
@@ -76,7 +77,7 @@ TEST_F(HotkeyHostTest, StartStepLoadsTheHostOnlyForSwitchOne) {
   EXPECT_EQ(Ids(), IdsFrom(next));  // 33001.. in a fresh process
 
   HotkeyStopStep();
-  EXPECT_TRUE(WaitUntil([] { return !Platform().IsWindowLoaded(kHost); }));
+  EXPECT_TRUE(ProcessEventsUntil([] { return !Platform().IsWindowLoaded(kHost); }));
   EXPECT_EQ(HotkeyHost().loaded, 0);
   EXPECT_EQ(HotkeyService().ActiveCount(), 0);
 }
@@ -86,13 +87,13 @@ TEST_F(HotkeyHostTest, FunctionKeyPlaysTheSoundBoundAtThatMoment) {
   SettingsFile::Write("dat", "F3", "欢呼掌声");
   SettingsFile::Write("dat", "F4", "空");
   Keys("key F3");
-  ASSERT_TRUE(WaitUntil([] { return !PlayedSoundNames().empty(); }));
+  ASSERT_TRUE(ProcessEventsUntil([] { return !PlayedSoundNames().empty(); }));
   EXPECT_EQ(PlayedSoundNames(), std::vector<std::string>{"欢呼掌声"});
 
   // Withdrawn, missing and modified keys play nothing; F2 last shows they were all handled.
   SettingsFile::Write("dat", "F2", "尖叫声");
   Keys("key F4 F5 ctrl+F3 F2");
-  ASSERT_TRUE(WaitUntil([] { return PlayedSoundNames().size() >= 2; }));
+  ASSERT_TRUE(ProcessEventsUntil([] { return PlayedSoundNames().size() >= 2; }));
   EXPECT_EQ(PlayedSoundNames(), (std::vector<std::string>{"欢呼掌声", "尖叫声"}));
 }
 
@@ -102,7 +103,7 @@ TEST_F(HotkeyHostTest, SwitchOffAndOnRegistersFreshIdsThatWork) {
 
   ClickSwitch();  // off
   EXPECT_EQ(SettingsFile::Read("data", "kjj"), "2");
-  ASSERT_TRUE(WaitUntil([] { return !Platform().IsWindowLoaded(kHost); }));
+  ASSERT_TRUE(ProcessEventsUntil([] { return !Platform().IsWindowLoaded(kHost); }));
   EXPECT_EQ(HotkeyHost().loaded, 0);
   EXPECT_EQ(HotkeyService().ActiveCount(), 0);
 
@@ -113,7 +114,8 @@ TEST_F(HotkeyHostTest, SwitchOffAndOnRegistersFreshIdsThatWork) {
 
   SettingsFile::Write("dat", "F10", "欢呼掌声");
   Keys("key F10");
-  EXPECT_TRUE(WaitUntil([] { return PlayedSoundNames() == std::vector<std::string>{"欢呼掌声"}; }));
+  EXPECT_TRUE(ProcessEventsUntil(
+      [] { return PlayedSoundNames() == std::vector<std::string>{"欢呼掌声"}; }));
 }
 
 TEST_F(HotkeyHostTest, SwitchOffWithoutHostOnlyStoresTheSwitch) {
@@ -126,7 +128,7 @@ TEST_F(HotkeyHostTest, SwitchOffWithoutHostOnlyStoresTheSwitch) {
 TEST_F(HotkeyHostTest, ClosingTheHostFreesTheKeysForOtherClients) {
   HotkeyStartStep(1);
   HotkeyStopStep();
-  ASSERT_TRUE(WaitUntil([] { return !Platform().IsWindowLoaded(kHost); }));
+  ASSERT_TRUE(ProcessEventsUntil([] { return !Platform().IsWindowLoaded(kHost); }));
 
   xcb_connection_t* other = xcb_connect(test::SharedXServer()->Display().c_str(), nullptr);
   xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(other);

@@ -17,6 +17,7 @@
 #include "tests/board/board_fixture.h"
 #include "tests/faults/fifo_output.h"
 #include "tests/faults/pulse_server.h"
+#include "tests/support/wait_until.h"
 
 namespace kalvor::test {
 namespace {
@@ -32,21 +33,13 @@ std::optional<SDL_AudioDeviceID> PlayingDevice() {
 }
 
 std::optional<SDL_AudioDeviceID> WaitUntilPlaying(std::chrono::milliseconds timeout) {
-  const auto end = std::chrono::steady_clock::now() + timeout;
-  while (std::chrono::steady_clock::now() < end) {
-    if (const auto device = PlayingDevice()) return device;
-    std::this_thread::sleep_for(5ms);
-  }
-  return std::nullopt;
+  std::optional<SDL_AudioDeviceID> device;
+  WaitUntil([&] { return (device = PlayingDevice()).has_value(); }, timeout);
+  return device;
 }
 
 bool WaitUntilLost(SDL_AudioDeviceID id, std::chrono::milliseconds timeout) {
-  const auto end = std::chrono::steady_clock::now() + timeout;
-  while (std::chrono::steady_clock::now() < end) {
-    if (SDL_GetAudioDeviceStatus(id) == SDL_AUDIO_STOPPED) return true;
-    std::this_thread::sleep_for(5ms);
-  }
-  return false;
+  return WaitUntil([id] { return SDL_GetAudioDeviceStatus(id) == SDL_AUDIO_STOPPED; }, timeout);
 }
 
 class DeviceLossTest : public BoardTest {

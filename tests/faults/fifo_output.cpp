@@ -11,6 +11,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "tests/support/wait_until.h"
+
 namespace kalvor::test {
 
 FifoOutput::FifoOutput()
@@ -74,12 +76,7 @@ void FifoOutput::Drain() {
 
 bool FifoOutput::WaitForSound(std::chrono::milliseconds timeout) {
   const std::uint64_t before = loudSamples_.load();
-  const auto end = std::chrono::steady_clock::now() + timeout;
-  while (std::chrono::steady_clock::now() < end) {
-    if (loudSamples_.load() > before + 1000) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return false;
+  return WaitUntil([&] { return loudSamples_.load() > before + 1000; }, timeout);
 }
 
 }  // namespace kalvor::test

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "tests/support/wait_until.h"
 #include "tests/support/x_server.h"
 
 namespace kalvor::test {
@@ -56,13 +57,15 @@ bool PulseServer::Start() {
     _exit(127);
   }
   setenv("PULSE_SERVER", ("unix:" + socket).c_str(), 1);
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while (!Pactl("info")) {
-    if (std::chrono::steady_clock::now() > end || waitpid(pid_, nullptr, WNOHANG) == pid_) {
-      error_ = "pulseaudio did not start (see " + log + ")";
-      return false;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  bool ended = false;
+  const auto answers = [&] {
+    ended = waitpid(pid_, nullptr, WNOHANG) == pid_;
+    return ended || Pactl("info");
+  };
+  const auto pause = [] { std::this_thread::sleep_for(std::chrono::milliseconds(50)); };
+  if (!WaitUntil(answers, std::chrono::seconds(30), pause) || ended) {
+    error_ = "pulseaudio did not start (see " + log + ")";
+    return false;
   }
   std::string modules;
   Pactl("list short modules", &modules);

@@ -12,8 +12,6 @@
 #include <QSlider>
 #include <QTest>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 
 #include "audio/audio_front_end.h"
@@ -21,16 +19,12 @@
 #include "platform/core/platform_seam.h"
 #include "tests/board/board_fixture.h"
 #include "tests/faults/scratch_mount.h"
+#include "tests/support/files.h"
 
 namespace kalvor::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Bytes(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 std::vector<std::string> Leftovers(const fs::path& folder) {
   std::vector<std::string> names;
@@ -64,7 +58,7 @@ class SettingsStorageTest : public BoardTest {
       WriteSetting("zdy", std::to_string(n), "/home/用户/音效/" + std::string(240, 'x') + ".mp3");
     }
     ASSERT_GT(fs::file_size(DataFile()), 4096u);
-    before_ = Bytes(DataFile());
+    before_ = ReadFile(DataFile());
   }
 
   void TearDown() override {
@@ -92,7 +86,7 @@ class SettingsStorageTest : public BoardTest {
   }
 
   void ExpectNothingWrittenAndTheBoardWorking() {
-    EXPECT_EQ(Bytes(DataFile()), before_) << "data.ini changed";
+    EXPECT_EQ(ReadFile(DataFile()), before_) << "data.ini changed";
     EXPECT_EQ(Leftovers(folder_), std::vector<std::string>{});
     // The board carries on with what the user chose.
     EXPECT_EQ(Audio().volumePercent, 0);
@@ -183,7 +177,7 @@ TEST(SettingsFileModeTest, ReadOnlyFileIsLeftAloneForAnOrdinaryUser) {
   };
   fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
   EXPECT_EQ(write("0"), 1) << "a write to a read-only file must report failure";
-  EXPECT_EQ(Bytes(file), "[data]\r\nvi=57\r\n");
+  EXPECT_EQ(ReadFile(file), "[data]\r\nvi=57\r\n");
   EXPECT_EQ(Leftovers(dir), std::vector<std::string>{});
   fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
   EXPECT_EQ(write("0"), 0) << "the same user can write once the file is writable";

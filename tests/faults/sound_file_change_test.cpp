@@ -8,13 +8,12 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <thread>
 
 #include "audiolib/bass_library.h"
 #include "tests/audiolib/test_sound_files.h"
+#include "tests/support/files.h"
 
 namespace kalvor::test {
 namespace {
@@ -55,17 +54,6 @@ struct Library {
   }
 };
 
-// Rewrites the file in place: the same file (inode) the stream has open.
-void Overwrite(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string Bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 class SoundFileChangeTest : public testing::TestWithParam<std::string> {
  protected:
   void SetUp() override {
@@ -92,7 +80,7 @@ class SoundFileChangeTest : public testing::TestWithParam<std::string> {
 
 TEST_P(SoundFileChangeTest, TruncatedOverwrittenOrReplacedUnderAPlayingStream) {
   const std::string path = Make("playing", 4.0);
-  const std::string other = Bytes(Make("other", 0.5));
+  const std::string other = ReadFile(Make("other", 0.5));
   const auto size = fs::file_size(path);
   const std::uint32_t stream = bass_.StreamCreateFile(0, path.c_str(), 0, 0, 0);
   ASSERT_NE(stream, 0u);
@@ -118,11 +106,11 @@ TEST_P(SoundFileChangeTest, TruncatedOverwrittenOrReplacedUnderAPlayingStream) {
   ASSERT_EQ(truncate(path.c_str(), 0), 0);
   EXPECT_EQ(bass_.ChannelPlay(stream, 1), 1);
   Mix(300ms);
-  Overwrite(path, other);
+  WriteFile(path, other);
   EXPECT_EQ(bass_.ChannelPlay(stream, 1), 1);
   bass_.ChannelSetPosition(stream, bass_.ChannelSeconds2Bytes(stream, 0.25), BASS_POS_BYTE);
   Mix(300ms);
-  Overwrite(path, Bytes(files_.random_bytes("noise", size)));
+  WriteFile(path, ReadFile(files_.random_bytes("noise", size)));
   EXPECT_EQ(bass_.ChannelPlay(stream, 1), 1);
   bass_.ChannelSetPosition(stream, bass_.ChannelSeconds2Bytes(stream, 1.0), BASS_POS_BYTE);
   Mix(300ms);

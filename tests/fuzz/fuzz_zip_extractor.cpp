@@ -22,14 +22,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <string>
 #include <string_view>
 
 #include "platform/core/zip_extractor.h"
 #include "tests/fuzz/fuzz_support.h"
+#include "tests/support/files.h"
 
 namespace {
 
@@ -44,13 +43,6 @@ std::set<std::string> Names(const fs::path& folder) {
     names.insert(entry.path().filename().string());
   }
   return names;
-}
-
-std::string Content(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
 }
 
 // Makes openat2 fail with ENOSYS for this process.
@@ -106,7 +98,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
              "something written beside the target");
   FUZZ_CHECK(Names(outside) == std::set<std::string>{"canary"},
              "something written through the link");
-  FUZZ_CHECK(Content(outside / "canary") == kCanary, "the file beside the target was changed");
+  FUZZ_CHECK(kalvor::test::ReadFile(outside / "canary") == kCanary,
+             "the file beside the target was changed");
   for (auto it = fs::recursive_directory_iterator(target); it != fs::recursive_directory_iterator();
        ++it) {
     if (!it->is_symlink()) continue;

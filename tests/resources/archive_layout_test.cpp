@@ -9,7 +9,8 @@
 
 #include "resources/embedded_blocks.h"
 #include "resources/sound_archive_list.h"
-#include "tests/resources/test_files.h"
+#include "tests/support/files.h"
+#include "tests/support/gbk.h"
 
 namespace {
 
@@ -59,7 +60,7 @@ TEST_F(ArchiveLayoutTest, HoldsTheHundredEntriesInOrderWithGbkNames) {
   EXPECT_EQ(entries[1].raw_name, "music/");
   for (std::size_t i = 0; i < kalvor::kArchiveSoundNames.size(); ++i) {
     const std::string expected = "music/" + std::string(kalvor::kArchiveSoundNames[i]) + ".mp3";
-    EXPECT_EQ(kalvor::test::GbkToUtf8(entries[i + 2].raw_name), expected) << "entry " << i + 2;
+    EXPECT_EQ(kalvor::test::Utf8FromGbk(entries[i + 2].raw_name), expected) << "entry " << i + 2;
   }
   // A sample checked byte for byte: 热线 in GBK is C8 C8 CF DF.
   EXPECT_EQ(entries[2].raw_name, "music/110\xC8\xC8\xCF\xDF.mp3");
@@ -70,7 +71,7 @@ TEST_F(ArchiveLayoutTest, MethodsAttributesFlagsAndMakerFollowTheDosLayout) {
   ASSERT_EQ(entries.size(), 100u);
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const unz_file_info64& info = entries[i].info;
-    SCOPED_TRACE(kalvor::test::GbkToUtf8(entries[i].raw_name));
+    SCOPED_TRACE(kalvor::test::Utf8FromGbk(entries[i].raw_name));
     EXPECT_EQ(info.flag, 0u);          // no UTF-8 flag, no data descriptor, no level bits
     EXPECT_EQ(info.version >> 8, 0u);  // made by MS-DOS
     EXPECT_EQ(info.size_file_extra, 0u);
@@ -100,7 +101,8 @@ TEST_F(ArchiveLayoutTest, EntriesCarryTheLibraryAndTheGeneratedSounds) {
   EXPECT_EQ(entries[0].data, kalvor::test::ReadBytes(KALVOR_LIBRARY_BLOB));
   for (std::size_t i = 0; i < kalvor::kArchiveSoundNames.size(); ++i) {
     const auto file =
-        kalvor::test::ReadBytes(kalvor::test::SoundFile(kalvor::kArchiveSoundNames[i]));
+        kalvor::test::ReadBytes(std::filesystem::path(KALVOR_SOUND_DIR) /
+                                (std::string(kalvor::kArchiveSoundNames[i]) + ".mp3"));
     EXPECT_FALSE(file.empty());
     EXPECT_TRUE(entries[i + 2].data == file) << kalvor::kArchiveSoundNames[i];
   }

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "tests/resources/test_files.h"
+#include "tests/support/files.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/resources/test_files.h"
+#include "tests/support/files.h"
 #include "tools/mkarchive/archive_writer.h"
 
 namespace {

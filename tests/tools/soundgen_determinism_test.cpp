@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "tests/resources/test_files.h"
+#include "tests/support/files.h"
 
 namespace {
 
@@ -22,7 +22,9 @@ TEST(SoundgenDeterminismTest, ASecondRunWritesIdenticalFiles) {
   for (const char* name : {"欢呼掌声", "作者声音", "玛丽通关"}) {
     const auto again = kalvor::test::ReadBytes(dir / (std::string(name) + ".mp3"));
     EXPECT_FALSE(again.empty()) << name;
-    EXPECT_TRUE(again == kalvor::test::ReadBytes(kalvor::test::SoundFile(name))) << name;
+    EXPECT_TRUE(again == kalvor::test::ReadBytes(std::filesystem::path(KALVOR_SOUND_DIR) /
+                                                 (std::string(name) + ".mp3")))
+        << name;
   }
   std::filesystem::remove_all(dir);
 }

@@ -1,22 +1,21 @@
-// Helpers shared by the core platform tests: a stand-in for the toolkit half of the platform,
-// scratch folders, file contents and GBK bytes made independently of the code under test.
+// Helpers shared by the core platform tests: the null platform with what it shows recorded, and
+// scratch folders. Whole files and GBK bytes come from tests/support.
 #pragma once
 
-#include <iconv.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "platform/null_platform.h"
+#include "tests/support/files.h"
+#include "tests/support/gbk.h"
 
 namespace kalvor::test {
 
-// The headless platform with its message boxes recorded (and echoed to stderr, so death tests
+// The null platform with its message boxes recorded (and echoed to stderr, so death tests
 // can match the fatal error's text) and the archive's progress recorded.
 class TestPlatform : public NullPlatform {
  public:
@@ -65,44 +64,6 @@ class TempDir {
  private:
   std::string path_;
 };
-
-inline std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void WriteFile(const std::string& path, std::string_view bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-// UTF-8 to GBK with iconv directly, as a Windows program would have stored the text.
-inline std::string Gbk(std::string_view utf8) {
-  iconv_t cd = iconv_open("GBK", "UTF-8");
-  std::string out(utf8.size() * 2 + 4, '\0');
-  char* in = const_cast<char*>(utf8.data());
-  std::size_t inLeft = utf8.size();
-  char* dst = out.data();
-  std::size_t outLeft = out.size();
-  iconv(cd, &in, &inLeft, &dst, &outLeft);
-  iconv_close(cd);
-  out.resize(out.size() - outLeft);
-  return out;
-}
-
-// GBK to UTF-8 with iconv directly.
-inline std::string Utf8FromGbk(std::string_view gbk) {
-  iconv_t cd = iconv_open("UTF-8", "GBK");
-  std::string out(gbk.size() * 3 + 4, '\0');
-  char* in = const_cast<char*>(gbk.data());
-  std::size_t inLeft = gbk.size();
-  char* dst = out.data();
-  std::size_t outLeft = out.size();
-  iconv(cd, &in, &inLeft, &dst, &outLeft);
-  iconv_close(cd);
-  out.resize(out.size() - outLeft);
-  return out;
-}
 
 // Runs a shell command in a folder; its exit status.
 inline int RunIn(const std::string& folder, const std::string& command) {

@@ -7,7 +7,6 @@
 #include <xcb/xcb_keysyms.h>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
@@ -16,12 +15,14 @@
 
 #include "platform/hotkeys/global_hotkey_service.h"
 #include "tests/platform/hotkeys/feedback_recorder_platform.h"
+#include "tests/support/qt_wait_until.h"
 #include "tests/support/x_server.h"
 
 namespace kalvor {
 namespace {
 
 using test::FeedbackRecorderPlatform;
+using test::ProcessEventsUntil;
 using test::RaisedFeedback;
 using test::XServer;
 
@@ -105,16 +106,6 @@ class XcbHotkeysTest : public ::testing::Test {
 
   void Keys(const std::string& arguments) { ASSERT_TRUE(server_->Xdotool(arguments)); }
 
-  // Handles events until the condition holds; false after five seconds.
-  static bool WaitUntil(const std::function<bool()>& condition) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-      if (timer.elapsed() > 5000) return false;
-      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-  }
   std::vector<std::int32_t> DeliveredIds() const {
     std::vector<std::int32_t> ids;
     for (const RaisedFeedback& f : platform_.raised) ids.push_back(f.first);
@@ -123,7 +114,7 @@ class XcbHotkeysTest : public ::testing::Test {
   // Presses the sentinel key and waits for it: everything the server sent before has been seen.
   void SyncWith(std::int32_t sentinelId, const std::string& sentinelKey) {
     Keys("key " + sentinelKey);
-    ASSERT_TRUE(WaitUntil([&] {
+    ASSERT_TRUE(ProcessEventsUntil([&] {
       return !platform_.raised.empty() && platform_.raised.back().first == sentinelId;
     })) << "the sentinel "
         << sentinelKey << " never arrived";
@@ -143,7 +134,7 @@ TEST_F(XcbHotkeysTest, F3ReachesTheReceiverButCtrlF3DoesNot) {
   ASSERT_EQ(ids.back(), 33010);
 
   Keys("key F3");
-  ASSERT_TRUE(WaitUntil([&] { return !platform_.raised.empty(); }));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return !platform_.raised.empty(); }));
   EXPECT_EQ(platform_.raised, (std::vector<RaisedFeedback>{{kReceiver, 33003, 0}}));
 
   platform_.raised.clear();
@@ -157,10 +148,12 @@ TEST_F(XcbHotkeysTest, KeysWorkWithNumLockAndCapsLockOn) {
   const std::vector<std::int32_t> ids = RegisterFunctionKeys();
   Keys("key Num_Lock");
   Keys("key F3");
-  const bool withNumLock = WaitUntil([&] { return DeliveredIds() == std::vector{33003}; });
+  const bool withNumLock = ProcessEventsUntil([&] { return DeliveredIds() == std::vector{33003}; });
   Keys("key Caps_Lock");
   Keys("key F7");
-  const bool withBoth = WaitUntil([&] { return DeliveredIds() == std::vector{33003, 33007}; });
+  const bool withBoth = ProcessEventsUntil([&] {
+    return DeliveredIds() == std::vector{33003, 33007};
+  });
   Keys("key Num_Lock Caps_Lock");  // back to how the server started
   EXPECT_TRUE(withNumLock);
   EXPECT_TRUE(withBoth);
@@ -175,7 +168,7 @@ TEST_F(XcbHotkeysTest, KeyHeldByAnotherClientGetsIdZeroAndTheOthersWork) {
                                             33009, 33010}));
 
   Keys("key F1 F2 F3 F4 F5 F6 F7 F8 F9 F10");
-  EXPECT_TRUE(WaitUntil([&] { return platform_.raised.size() >= 9; }));
+  EXPECT_TRUE(ProcessEventsUntil([&] { return platform_.raised.size() >= 9; }));
   SyncWith(33001, "F1");
   EXPECT_EQ(DeliveredIds(), (std::vector<std::int32_t>{33001, 33002, 33003, 33004, 33006, 33007,
                                                        33008, 33009, 33010}));
@@ -188,7 +181,7 @@ TEST_F(XcbHotkeysTest, RegisteringAgainGivesFreshIdsThatWork) {
   EXPECT_EQ(ids.front(), 33011);
   EXPECT_EQ(ids.back(), 33020);
   Keys("key F1 F10");
-  EXPECT_TRUE(WaitUntil([&] { return DeliveredIds() == std::vector{33011, 33020}; }));
+  EXPECT_TRUE(ProcessEventsUntil([&] { return DeliveredIds() == std::vector{33011, 33020}; }));
   UnregisterAll(ids);
 }
 
@@ -201,7 +194,7 @@ TEST_F(XcbHotkeysTest, HeldKeyFiresOnceAndAgainAfterRelease) {
   EXPECT_EQ(DeliveredIds(), std::vector{33003});
 
   Keys("key F3");
-  EXPECT_TRUE(WaitUntil([&] { return DeliveredIds() == std::vector{33003, 33003}; }));
+  EXPECT_TRUE(ProcessEventsUntil([&] { return DeliveredIds() == std::vector{33003, 33003}; }));
   UnregisterAll(ids);
 }
 
