@@ -4,6 +4,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <thread>
+
+#include "tests/support/wait_until.h"
 
 namespace kalvor::test {
 
@@ -14,11 +17,33 @@ DiskCapture::DiskCapture(std::string path) : path_(std::move(path)) {
 
 void DiskCapture::load() {
   std::ifstream in(path_, std::ios::binary | std::ios::ate);
+  if (!in) {
+    samples_.clear();
+    return;
+  }
   const auto size = static_cast<std::size_t>(in.tellg());
   samples_.assign(size / sizeof(float) / 2 * 2, 0.0f);
   in.seekg(0);
   in.read(reinterpret_cast<char*>(samples_.data()),
           static_cast<std::streamsize>(samples_.size() * sizeof(float)));
+}
+
+bool DiskCapture::wait_until(const std::function<bool(const DiskCapture&)>& condition,
+                             std::chrono::milliseconds timeout) {
+  return WaitUntil(
+      [&] {
+        load();
+        return condition(*this);
+      },
+      timeout, [] { std::this_thread::sleep_for(std::chrono::milliseconds(20)); });
+}
+
+std::function<bool(const DiskCapture&)> DiskCapture::audible_for(std::size_t frames,
+                                                                 float threshold) {
+  return [=](const DiskCapture& capture) {
+    const auto first = capture.first_audible(threshold);
+    return first && capture.frames() > *first + frames;
+  };
 }
 
 std::optional<std::size_t> DiskCapture::first_audible(float threshold, std::size_t from) const {

@@ -3,7 +3,9 @@
 // library opens the device as 32-bit float stereo.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,6 +22,13 @@ class DiskCapture {
 
   // Reads the file; call after BASS_Free, which closes the device and flushes it.
   void load();
+  // Reads the file again and again while the device writes it (in real time), until what it holds
+  // satisfies the condition; false when it did not within the timeout.
+  bool wait_until(const std::function<bool(const DiskCapture&)>& condition,
+                  std::chrono::milliseconds timeout = std::chrono::seconds(10));
+  // The condition that the first audible frame has arrived and `frames` more after it.
+  static std::function<bool(const DiskCapture&)> audible_for(std::size_t frames,
+                                                             float threshold = 1e-4f);
 
   std::size_t frames() const { return samples_.size() / 2; }
   float left(std::size_t frame) const { return samples_[2 * frame]; }

@@ -11,15 +11,14 @@
 
 #include "audiolib/bass_library.h"
 #include "tests/audiolib/test_sound_files.h"
+#include "tests/support/wait_until.h"
 
 namespace kalvor::test {
 namespace {
 
 constexpr uint64_t kBad64 = ~uint64_t{0};
 
-void wait_ms(int ms) {
-  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
+using namespace std::chrono_literals;
 
 class LibraryApiTest : public ::testing::Test {
  protected:
@@ -30,6 +29,13 @@ class LibraryApiTest : public ::testing::Test {
   void TearDown() override { BASS_Free(); }
 
   uint32_t open(const std::string& path) { return BASS_StreamCreateFile(0, path.c_str(), 0, 0, 0); }
+  static double seconds(uint32_t stream) {
+    return BASS_ChannelBytes2Seconds(stream, BASS_ChannelGetPosition(stream, BASS_POS_BYTE));
+  }
+  static bool ended(uint32_t stream) {
+    return BASS_ChannelGetPosition(stream, BASS_POS_BYTE) ==
+           BASS_ChannelGetLength(stream, BASS_POS_BYTE);
+  }
 
   TestSoundFiles files_;
 };
@@ -200,23 +206,20 @@ TEST_F(LibraryApiTest, PositionFollowsPlayPauseAndRestart) {
   ASSERT_NE(stream, 0u);
   EXPECT_EQ(BASS_ChannelPause(stream), 0);  // not playing yet
   ASSERT_NE(BASS_ChannelPlay(stream, 1), 0);
-  wait_ms(300);
+  ASSERT_TRUE(WaitUntil([&] { return seconds(stream) > 0.15; }, 10s));
   ASSERT_NE(BASS_ChannelPause(stream), 0);
-  const double paused =
-      BASS_ChannelBytes2Seconds(stream, BASS_ChannelGetPosition(stream, BASS_POS_BYTE));
+  const double paused = seconds(stream);
   EXPECT_GT(paused, 0.1);
   EXPECT_LT(paused, 0.6);
-  wait_ms(150);
-  EXPECT_EQ(BASS_ChannelBytes2Seconds(stream, BASS_ChannelGetPosition(stream, BASS_POS_BYTE)),
-            paused);
+  // A paused stream does not move: a while later it is where it stopped.
+  std::this_thread::sleep_for(150ms);
+  EXPECT_EQ(seconds(stream), paused);
   // Resuming goes on from there and runs to the end; the ended stream stays usable.
   ASSERT_NE(BASS_ChannelPlay(stream, 0), 0);
-  wait_ms(800);
-  EXPECT_EQ(BASS_ChannelGetPosition(stream, BASS_POS_BYTE),
-            BASS_ChannelGetLength(stream, BASS_POS_BYTE));
+  EXPECT_TRUE(WaitUntil([&] { return ended(stream); }, 10s));
   ASSERT_NE(BASS_ChannelPlay(stream, 1), 0);
-  wait_ms(100);
-  EXPECT_LT(BASS_ChannelBytes2Seconds(stream, BASS_ChannelGetPosition(stream, BASS_POS_BYTE)), 0.4);
+  ASSERT_TRUE(WaitUntil([&] { return !ended(stream) && seconds(stream) > 0; }, 10s));
+  EXPECT_LT(seconds(stream), 0.4);
 }
 
 TEST_F(LibraryApiTest, CutOffFilePlaysWhatItHasAndEnds) {
@@ -224,7 +227,7 @@ TEST_F(LibraryApiTest, CutOffFilePlaysWhatItHasAndEnds) {
   const uint32_t stream = open(files_.truncated_copy(whole, "cut.mp3", 3000));
   ASSERT_NE(stream, 0u);
   ASSERT_NE(BASS_ChannelPlay(stream, 1), 0);
-  wait_ms(1000);
+  EXPECT_TRUE(WaitUntil([&] { return ended(stream); }, 10s));
   const uint64_t length = BASS_ChannelGetLength(stream, BASS_POS_BYTE);
   EXPECT_LT(length, 1.5 * 44100 * 4);
   EXPECT_EQ(BASS_ChannelGetPosition(stream, BASS_POS_BYTE), length);
@@ -241,7 +244,7 @@ TEST_F(LibraryApiTest, SpectrumOfASinePeaksInItsBin) {
   EXPECT_EQ(fft[512], -1.0f);  // only 512 values are written
 
   ASSERT_NE(BASS_ChannelPlay(stream, 1), 0);
-  wait_ms(200);
+  ASSERT_TRUE(WaitUntil([&] { return seconds(stream) > 0.1; }, 10s));
   // 1024 frames of 16-bit stereo were looked at.
   EXPECT_EQ(BASS_ChannelGetData(stream, fft.data(), BASS_DATA_FFT1024), 4096u);
   const auto peak = std::max_element(fft.begin(), fft.begin() + 512);

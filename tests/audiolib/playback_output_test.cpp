@@ -3,21 +3,20 @@
 
 #include <chrono>
 #include <cmath>
+#include <functional>
 #include <numbers>
-#include <thread>
 
 #include "audiolib/bass_library.h"
 #include "tests/audiolib/disk_capture.h"
 #include "tests/audiolib/test_sound_files.h"
+#include "tests/support/wait_until.h"
 
 namespace kalvor::test {
 namespace {
 
 constexpr int kRate = DiskCapture::kRate;
 
-void wait_ms(int ms) {
-  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
+using namespace std::chrono_literals;
 
 class PlaybackOutputTest : public ::testing::Test {
  protected:
@@ -28,6 +27,29 @@ class PlaybackOutputTest : public ::testing::Test {
     const uint32_t handle = BASS_StreamCreateFile(0, path.c_str(), 0, 0, 0);
     EXPECT_NE(handle, 0u) << path;
     return handle;
+  }
+
+  // Waits until the stream has handed its last frame to the device; false when it did not.
+  static bool played_to_end(uint32_t stream) {
+    return WaitUntil(
+        [stream] {
+          return BASS_ChannelGetPosition(stream, BASS_POS_BYTE) ==
+                 BASS_ChannelGetLength(stream, BASS_POS_BYTE);
+        },
+        10s);
+  }
+  // Waits until what the device has written so far satisfies the condition. The device writes
+  // while a stream plays; once none does it rests, and what it holds reaches the file at BASS_Free.
+  bool device_wrote(const std::function<bool(const DiskCapture&)>& condition) {
+    return capture_.wait_until(condition);
+  }
+  // Keeps the device running, silent, for the given time, and waits until it has: a sound that
+  // should have ended would go on being written meanwhile.
+  void run_silent_for(double seconds) {
+    const uint32_t silence = open(
+        files_.wav("silence.wav", Tone{.frequency = 0.0, .amplitude = 0.0, .seconds = seconds}));
+    ASSERT_NE(BASS_ChannelPlay(silence, 1), 0);
+    ASSERT_TRUE(played_to_end(silence));
   }
 
   // Closes the device and reads everything it was given.
@@ -56,8 +78,10 @@ const Tone kCosine{
     .frequency = 440.0, .amplitude = 0.5, .phase = std::numbers::pi / 2, .seconds = 0.4};
 
 TEST_F(PlaybackOutputTest, FileArrivesSampleForSampleAndThenStops) {
-  ASSERT_NE(BASS_ChannelPlay(open(files_.wav("tone.wav", kCosine)), 1), 0);
-  wait_ms(700);
+  const uint32_t stream = open(files_.wav("tone.wav", kCosine));
+  ASSERT_NE(BASS_ChannelPlay(stream, 1), 0);
+  ASSERT_TRUE(played_to_end(stream));
+  run_silent_for(0.05);  // what comes after the tone
   const DiskCapture& capture = finish();
   const auto first = capture.first_audible();
   ASSERT_TRUE(first.has_value());
@@ -71,7 +95,7 @@ TEST_F(PlaybackOutputTest, HalfVolumeHalvesTheAmplitude) {
   const uint32_t stream = open(files_.wav("tone.wav", kCosine));
   ASSERT_NE(BASS_ChannelSetAttribute(stream, BASS_ATTRIB_VOL, 0.5f), 0);
   ASSERT_NE(BASS_ChannelPlay(stream, 1), 0);
-  wait_ms(700);
+  ASSERT_TRUE(played_to_end(stream));
   const DiskCapture& capture = finish();
   const auto first = capture.first_audible();
   ASSERT_TRUE(first.has_value());
@@ -82,7 +106,7 @@ TEST_F(PlaybackOutputTest, VolumeSetRightAfterPlayAppliesFromTheFirstFrame) {
   const uint32_t stream = open(files_.wav("tone.wav", kCosine));
   ASSERT_NE(BASS_ChannelPlay(stream, 1), 0);
   ASSERT_NE(BASS_ChannelSetAttribute(stream, BASS_ATTRIB_VOL, 0.0f), 0);
-  wait_ms(600);
+  ASSERT_TRUE(played_to_end(stream));
   EXPECT_FALSE(finish().first_audible(0.0f).has_value());
 }
 
@@ -90,9 +114,14 @@ TEST_F(PlaybackOutputTest, VolumeChangeWhilePlayingGlidesWithoutAClick) {
   const Tone level{.frequency = 0.0, .amplitude = 0.0, .dc = 0.5, .seconds = 1.0, .channels = 1};
   const uint32_t stream = open(files_.wav("level.wav", level));
   ASSERT_NE(BASS_ChannelPlay(stream, 1), 0);
-  wait_ms(300);
+  ASSERT_TRUE(device_wrote(DiskCapture::audible_for(kRate / 4)));
   ASSERT_NE(BASS_ChannelSetAttribute(stream, BASS_ATTRIB_VOL, 0.1f), 0);
-  wait_ms(300);
+  // The new level has arrived, more than half a second after the first frame.
+  ASSERT_TRUE(device_wrote([](const DiskCapture& c) {
+    const auto first = c.first_audible();
+    return first && c.frames() > *first + kRate * 55 / 100 &&
+           std::fabs(c.left(c.frames() - 1) - 0.05) < 1e-3;
+  }));
   ASSERT_NE(BASS_StreamFree(stream), 0);
   const DiskCapture& capture = finish();
   const auto first = capture.first_audible();
@@ -113,7 +142,7 @@ TEST_F(PlaybackOutputTest, StreamsPlayingTogetherAreAdded) {
   const uint32_t b = open(files_.wav("b.wav", high));
   ASSERT_NE(BASS_ChannelPlay(a, 1), 0);
   ASSERT_NE(BASS_ChannelPlay(b, 1), 0);
-  wait_ms(700);
+  ASSERT_TRUE(played_to_end(a) && played_to_end(b));
   const DiskCapture& capture = finish();
   EXPECT_NEAR(capture.peak(0, capture.frames()), 0.5, 1e-3);
 }
@@ -127,9 +156,9 @@ TEST_P(SilencingTest, SoundEndsWhenTheStreamIsStoppedOrFreed) {
   long_tone.seconds = 3.0;
   const uint32_t stream = open(files_.wav("long.wav", long_tone));
   ASSERT_NE(BASS_ChannelPlay(stream, 1), 0);
-  wait_ms(300);
+  ASSERT_TRUE(device_wrote(DiskCapture::audible_for(kRate / 5)));
   ASSERT_NE(free_it ? BASS_StreamFree(stream) : BASS_ChannelStop(stream), 0);
-  wait_ms(500);
+  run_silent_for(0.5);
   const DiskCapture& capture = finish();
   const auto first = capture.first_audible();
   const auto last = capture.last_audible();
@@ -147,11 +176,12 @@ TEST_F(PlaybackOutputTest, EndedStreamStaysValidAndRestarts) {
   short_tone.seconds = 0.2;
   const uint32_t stream = open(files_.wav("short.wav", short_tone));
   ASSERT_NE(BASS_ChannelPlay(stream, 1), 0);
-  wait_ms(450);
-  EXPECT_EQ(BASS_ChannelGetPosition(stream, BASS_POS_BYTE),
-            BASS_ChannelGetLength(stream, BASS_POS_BYTE));
+  // An ended stream's position is its length.
+  EXPECT_TRUE(played_to_end(stream));
   ASSERT_NE(BASS_ChannelPlay(stream, 1), 0);
-  wait_ms(450);
+  // Once the restart is under way, to the end again.
+  ASSERT_TRUE(WaitUntil([&] { return BASS_ChannelGetPosition(stream, BASS_POS_BYTE) != 0; }, 10s));
+  ASSERT_TRUE(played_to_end(stream));
   const DiskCapture& capture = finish();
   const auto first = capture.first_audible();
   ASSERT_TRUE(first.has_value());
@@ -184,9 +214,9 @@ TEST_P(ResamplingTest, KeepsPitchAndDuration) {
                   .seconds = 0.5,
                   .rate = c.rate,
                   .channels = c.channels};
-  ASSERT_NE(BASS_ChannelPlay(open((files_.*c.write)(std::string(c.name) + c.extension, tone)), 1),
-            0);
-  wait_ms(800);
+  const uint32_t stream = open((files_.*c.write)(std::string(c.name) + c.extension, tone));
+  ASSERT_NE(BASS_ChannelPlay(stream, 1), 0);
+  ASSERT_TRUE(played_to_end(stream));
   const DiskCapture& capture = finish();
   const auto first = capture.first_audible(0.05f);
   const auto last = capture.last_audible(0.05f);
