@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +13,7 @@
 #include "audio/audio_front_end.h"
 #include "platform/core/platform_seam.h"
 #include "tests/board/board_fixture.h"
+#include "tests/support/qt_wait_until.h"
 
 namespace kalvor::test {
 namespace {
@@ -30,11 +30,7 @@ TEST_F(BoardAudioOutputTest, AClickedButtonsSamplesReachTheDevice) {
   StartBoard();
   Click("MainWindow", "音效按钮3");  // 欢呼掌声
   ASSERT_NE(Audio().currentStream, 0u);
-  QElapsedTimer clock;
-  clock.start();
-  while (clock.elapsed() < 1500) {
-    QApplication::processEvents(QEventLoop::AllEvents, 50);
-  }
+  ProcessEventsUntil([] { return LoudestSample(Capture()) > 0.05f; }, std::chrono::seconds(10));
   CloseBoard();  // frees the library, which closes and flushes the device
   EXPECT_GT(LoudestSample(Capture()), 0.05f);
   EXPECT_TRUE(PlatformSeam::Instance().Messages().empty());
