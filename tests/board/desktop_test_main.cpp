@@ -19,17 +19,6 @@
 #include "tests/support/x_server.h"
 
 namespace kalvor::test {
-namespace {
-XServer* sharedServer = nullptr;
-std::string noServerReason;
-}  // namespace
-
-XServer* SharedXServer() {
-  return sharedServer;
-}
-const std::string& NoXServerReason() {
-  return noServerReason;
-}
 
 QWidget* Widget(std::string_view window, std::string_view control) {
   auto& platform = static_cast<QtPlatform&>(Platform());
@@ -54,16 +43,9 @@ int main(int argc, char** argv) {
   ::setenv("XDG_DATA_HOME", (home + "/data").c_str(), 1);
   std::filesystem::create_directories(home + "/data/kalvor");
 
-  // The hotkey backend connects to $DISPLAY at the first registration.
-  test::XServer server;
-  if (!test::XServer::Installed("Xvfb") || !test::XServer::Installed("xdotool")) {
-    test::noServerReason = "Xvfb or xdotool not installed (scripts/install-deps.sh installs them)";
-  } else if (!server.Start()) {
-    test::noServerReason = "Xvfb did not start: " + server.Error();
-  } else {
-    ::setenv("DISPLAY", server.Display().c_str(), 1);
-    test::sharedServer = &server;
-  }
+  // The hotkey backend connects to $DISPLAY at the first registration: the X server is started
+  // before any test runs. The tests that press keys skip or fail when there is none.
+  test::XServer::Shared();
 
   int code = 0;
   {

@@ -9,13 +9,6 @@ class QWidget;
 
 namespace kalvor::test {
 
-class XServer;
-
-// The private X server of this test process, nullptr when Xvfb or xdotool is missing.
-XServer* SharedXServer();
-// Why there is no X server ("" when there is one).
-const std::string& NoXServerReason();
-
 // The widget of a control of a loaded window.
 QWidget* Widget(std::string_view window, std::string_view control);
 // The settings file's bytes as stored ("" when there is none).

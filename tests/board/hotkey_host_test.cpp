@@ -29,7 +29,7 @@ constexpr std::string_view kHost = "HotkeyHostWindow";
 class HotkeyHostTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (test::SharedXServer() == nullptr) GTEST_SKIP() << test::NoXServerReason();
+    KALVOR_NEED_X_SERVER();
     SettingsFile::Remove();
     PlayedSoundNames().clear();
     if (!Platform().IsWindowLoaded("MainWindow")) Platform().LoadWindow("MainWindow");
@@ -51,7 +51,7 @@ class HotkeyHostTest : public ::testing::Test {
     box->click();
   }
   static void Keys(const std::string& arguments) {
-    ASSERT_TRUE(test::SharedXServer()->Xdotool(arguments));
+    ASSERT_TRUE(test::XServer::Shared()->Xdotool(arguments));
   }
   static std::vector<std::int32_t> Ids() {
     return {HotkeyHost().ids.begin(), HotkeyHost().ids.end()};
@@ -130,7 +130,7 @@ TEST_F(HotkeyHostTest, ClosingTheHostFreesTheKeysForOtherClients) {
   HotkeyStopStep();
   ASSERT_TRUE(ProcessEventsUntil([] { return !Platform().IsWindowLoaded(kHost); }));
 
-  xcb_connection_t* other = xcb_connect(test::SharedXServer()->Display().c_str(), nullptr);
+  xcb_connection_t* other = xcb_connect(test::XServer::Shared()->Display().c_str(), nullptr);
   xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(other);
   xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols, 0xffc0);  // F3
   const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(other)).data->root;

@@ -21,9 +21,6 @@
 namespace kalvor::test {
 namespace {
 
-std::unique_ptr<XServer> g_server;
-std::string g_noServer;
-
 std::string Capture() {
   static const std::string path = CaptureFile("keys");
   return path;
@@ -37,12 +34,12 @@ bool WaitForASound() {
 class HotkeySoundOutputTest : public BoardTest {};
 
 TEST_F(HotkeySoundOutputTest, F3PlaysTheBoundSoundOnTheDevice) {
-  if (!g_server) GTEST_SKIP() << g_noServer;
+  KALVOR_NEED_X_SERVER();
   WriteSetting("dat", "F3", "欢呼掌声");
   StartBoard();
   ASSERT_EQ(HotkeyHost().loaded, 1);
   ASSERT_NE(HotkeyHost().ids[2], 0) << "F3 was refused";
-  ASSERT_TRUE(g_server->Xdotool("key F3"));
+  ASSERT_TRUE(XServer::Shared()->Xdotool("key F3"));
   EXPECT_TRUE(WaitForASound()) << "F3 played nothing";
   EXPECT_EQ(Library().openedPaths, std::vector<std::string>{DataDir() + "music/欢呼掌声.mp3"});
   ProcessEventsUntil([] { return LoudestSample(Capture()) > 0.05f; }, std::chrono::seconds(10));
@@ -55,11 +52,11 @@ TEST_F(HotkeySoundOutputTest, F3PlaysTheBoundSoundOnTheDevice) {
 // F4 and F5 are pressed first and F3, which is bound, last: the keys arrive in order, so once F3's
 // sound is open the two before it have been handled.
 TEST_F(HotkeySoundOutputTest, AnUnboundOrWithdrawnKeyPlaysNothing) {
-  if (!g_server) GTEST_SKIP() << g_noServer;
+  KALVOR_NEED_X_SERVER();
   WriteSetting("dat", "F4", "空");
   WriteSetting("dat", "F3", "欢呼掌声");
   StartBoard();
-  ASSERT_TRUE(g_server->Xdotool("key F4 F5 F3"));
+  ASSERT_TRUE(XServer::Shared()->Xdotool("key F4 F5 F3"));
   ASSERT_TRUE(WaitForASound()) << "not even the bound F3 played: hotkeys do not work";
   EXPECT_EQ(Library().openedPaths, std::vector<std::string>{DataDir() + "music/欢呼掌声.mp3"});
 }
@@ -68,31 +65,10 @@ TEST_F(HotkeySoundOutputTest, AnUnboundOrWithdrawnKeyPlaysNothing) {
 }  // namespace kalvor::test
 
 int main(int argc, char** argv) {
-  using kalvor::test::g_noServer;
-  using kalvor::test::g_server;
   ::setenv("SDL_AUDIODRIVER", "disk", 1);
   ::setenv("SDL_DISKAUDIOFILE", kalvor::test::Capture().c_str(), 1);
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   ::testing::InitGoogleTest(&argc, argv);
-  if (GTEST_FLAG_GET(list_tests)) {
-    g_noServer = "only listing";
-  } else if (!kalvor::test::XServer::Installed("Xvfb") ||
-             !kalvor::test::XServer::Installed("xdotool")) {
-    g_noServer = "Xvfb or xdotool is not installed: no X server to press keys on";
-  } else {
-    g_server = std::make_unique<kalvor::test::XServer>();
-    if (!g_server->Start()) {
-      g_noServer = "Xvfb did not start: " + g_server->Error();
-      g_server.reset();
-    } else {
-      ::setenv("DISPLAY", g_server->Display().c_str(), 1);
-    }
-  }
-  int result;
-  {
-    QApplication app(argc, argv);
-    result = RUN_ALL_TESTS();
-  }
-  g_server.reset();
-  return result;
+  QApplication app(argc, argv);
+  return RUN_ALL_TESTS();
 }

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <sstream>
 #include <thread>
 
@@ -92,6 +93,46 @@ void XServer::Stop() {
   }
   pid_ = -1;
   display_.clear();
+}
+
+namespace {
+
+struct SharedServer {
+  std::unique_ptr<XServer> server;
+  std::string problem;
+  bool missing = false;
+  bool tried = false;
+};
+
+SharedServer& SharedState() {
+  static SharedServer shared;
+  if (!shared.tried) {
+    shared.tried = true;
+    if (!XServer::Installed("Xvfb") || !XServer::Installed("xdotool")) {
+      shared.missing = true;
+      shared.problem = "Xvfb or xdotool is not installed (scripts/install-deps.sh installs them)";
+    } else if (auto server = std::make_unique<XServer>(); !server->Start()) {
+      shared.problem = "Xvfb is installed but did not start: " + server->Error();
+    } else {
+      ::setenv("DISPLAY", server->Display().c_str(), 1);
+      shared.server = std::move(server);
+    }
+  }
+  return shared;
+}
+
+}  // namespace
+
+XServer* XServer::Shared() {
+  return SharedState().server.get();
+}
+
+const std::string& XServer::SharedProblem() {
+  return SharedState().problem;
+}
+
+bool XServer::SharedMissing() {
+  return SharedState().missing;
 }
 
 bool XServer::Xdotool(const std::string& arguments) const {

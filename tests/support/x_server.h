@@ -1,5 +1,8 @@
 // A private X server for tests: Xvfb on a display number it picks itself, ready for connections
 // when Start() returns, killed again by the destructor. Also runs xdotool against it.
+//
+// A test that needs one starts with KALVOR_NEED_X_SERVER(): it is skipped, saying why, when Xvfb
+// or xdotool is not installed, and fails when Xvfb is installed but does not start.
 #pragma once
 
 #include <sys/types.h>
@@ -27,6 +30,13 @@ class XServer {
   // Runs xdotool with the arguments against this server; true when it exited with 0.
   bool Xdotool(const std::string& arguments) const;
 
+  // The server the tests of this program share, started at the first call, with DISPLAY set to
+  // it; nullptr when there is none, and SharedProblem() tells why.
+  static XServer* Shared();
+  static const std::string& SharedProblem();
+  // True when there is none because Xvfb or xdotool is not installed.
+  static bool SharedMissing();
+
  private:
   pid_t pid_ = -1;
   std::string display_;
@@ -34,3 +44,12 @@ class XServer {
 };
 
 }  // namespace kalvor::test
+
+#define KALVOR_NEED_X_SERVER()                                  \
+  do {                                                          \
+    if (::kalvor::test::XServer::Shared() != nullptr) break;    \
+    if (::kalvor::test::XServer::SharedMissing()) {             \
+      GTEST_SKIP() << ::kalvor::test::XServer::SharedProblem(); \
+    }                                                           \
+    FAIL() << ::kalvor::test::XServer::SharedProblem();         \
+  } while (false)

@@ -67,24 +67,11 @@ class XcbHotkeysTest : public ::testing::Test {
     static char name[] = "hotkey_tests";
     static char* argv[] = {name, nullptr};
     if (QCoreApplication::instance() == nullptr) app_ = new QCoreApplication(argc, argv);
-    if (!XServer::Installed("Xvfb") || !XServer::Installed("xdotool")) return;
-    server_ = new XServer;
-    if (!server_->Start()) {
-      startError_ = server_->Error();
-      delete server_;
-      server_ = nullptr;
-    }
-  }
-  static void TearDownTestSuite() {
-    delete server_;
-    server_ = nullptr;
   }
 
   void SetUp() override {
-    if (!XServer::Installed("Xvfb") || !XServer::Installed("xdotool")) {
-      GTEST_SKIP() << "Xvfb or xdotool not installed (scripts/install-deps.sh installs them)";
-    }
-    ASSERT_NE(server_, nullptr) << startError_;
+    KALVOR_NEED_X_SERVER();
+    server_ = XServer::Shared();
     SetPlatform(&platform_);
     service_ = std::make_unique<GlobalHotkeyService>(
         [] { return std::make_unique<XcbHotkeyBackend>(server_->Display()); });
@@ -123,7 +110,6 @@ class XcbHotkeysTest : public ::testing::Test {
 
   static inline QCoreApplication* app_ = nullptr;
   static inline XServer* server_ = nullptr;
-  static inline std::string startError_;
   FeedbackRecorderPlatform platform_;
   std::unique_ptr<GlobalHotkeyService> service_;
 };
