@@ -17,11 +17,14 @@ PACKAGES=(
   imagemagick
   desktop-file-utils appstream
   clang libclang-rt-14-dev
+  # The locale sources: a test makes a German locale of its own with localedef.
+  locales
+  # Sound servers the tests start themselves, headless, on private sockets (see below).
+  pulseaudio pulseaudio-utils
 )
 # Only for the end-to-end desktop test (tests/e2e), installed by `install-deps.sh --e2e`: a window
-# manager, a sound server and its tools. Kept out of the list above because pulseaudio would
-# replace the PipeWire sound server of a desktop that runs ./run.
-E2E_PACKAGES=(openbox wmctrl pulseaudio pulseaudio-utils)
+# manager and a tool to close windows through it.
+E2E_PACKAGES=(openbox wmctrl)
 if [ "${1:-}" = "--e2e" ]; then
   PACKAGES+=("${E2E_PACKAGES[@]}")
 fi
@@ -30,12 +33,27 @@ if [ -n "${KALVOR_EXTRA_PACKAGES:-}" ]; then
   PACKAGES+=("${extra[@]}")
 fi
 
+installed() { [ "$(dpkg-query -W -f='${db:Status-Status}' "$1" 2>/dev/null || true)" = installed ]; }
+
 missing=()
 for p in "${PACKAGES[@]}"; do
-  status=$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null || true)
-  [ "$status" = "installed" ] || missing+=("$p")
+  installed "$p" || missing+=("$p")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
+
+# PulseAudio and PipeWire's PulseAudio server install side by side (dpkg knows no conflict between
+# them), but a desktop session runs one of them: each ships per-user units that start it at login,
+# and two would race for the session's PulseAudio socket. The tests start the servers themselves,
+# headless, so a sound server this script installs has its start at login masked: installing for
+# the tests never changes which server a desktop session runs.
+declare -A SESSION_UNITS=(
+  [pulseaudio]="pulseaudio.service pulseaudio.socket"
+  [pipewire-pulse]="pipewire-pulse.service pipewire-pulse.socket"
+)
+keep_from_sessions=()
+for p in "${missing[@]}"; do
+  [ -n "${SESSION_UNITS[$p]:-}" ] && keep_from_sessions+=("$p")
+done
 
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
@@ -43,3 +61,11 @@ echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq >/dev/null
 $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+
+if [ ${#keep_from_sessions[@]} -gt 0 ] && command -v systemctl >/dev/null; then
+  for server in "${keep_from_sessions[@]}"; do
+    # shellcheck disable=SC2086  # the unit list splits into words
+    $SUDO systemctl --global mask ${SESSION_UNITS[$server]} >/dev/null 2>&1 || true
+    echo "$server is installed for the tests, which start it themselves: its start at login is masked"
+  done
+fi
