@@ -5,8 +5,9 @@
 # manager (openbox) and a PulseAudio null sink, then
 #   - checks the window as the task bar sees it (caption, icon, class) and where the program and
 #     its audio library were loaded from,
-#   - clicks "欢呼掌声" and presses F3 (bound in data.ini) and records the sink's monitor, which
-#     must carry sound after each and silence after "停止播放",
+#   - clicks "欢呼掌声" and, a second and a half later, "停止播放", recording the sink's monitor
+#     across both: sound before the stop, silence after it while the applause would still play;
+#     then presses F3 (bound in data.ini), which must be heard,
 #   - moves the volume slider with the keyboard, toggles "置顶/取消" and clicks "联系作者",
 #   - closes the window through the window manager and checks the process ended and data.ini,
 #   - starts it once more with no sound server at all: it starts and only playing reports
@@ -14,8 +15,9 @@
 # Every process it starts is ended on the way out, also on failure.
 #
 # Usage: desktop_e2e.sh PACKAGE.deb|FOLDER_WITH_IT [--keep-installed]
-# Needs root (apt-get). Prints SKIPPED and exits 0 when it cannot run here. The package is removed
-# again at the end unless it was installed before or --keep-installed is given.
+# Needs root (apt-get): without it, or without apt-get, it prints SKIPPED and exits 0. Run as
+# root, anything that goes wrong fails it, the installation of its packages included. The package
+# is removed again at the end unless it was installed before or --keep-installed is given.
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -48,9 +50,6 @@ die() {
 [ "$(id -u)" -eq 0 ] || skip "the desktop test installs the package with apt-get and needs root"
 command -v apt-get >/dev/null || skip "no apt-get: not a Debian system"
 pkg_status() { dpkg-query -W -f='${db:Status-Status}' "$1" 2>/dev/null || true; }
-if [ "$(pkg_status pulseaudio)" != installed ] && [ "$(pkg_status pipewire-pulse)" = installed ]; then
-  skip "installing pulseaudio would replace this machine's PipeWire sound server"
-fi
 # The package is installed system-wide, so one desktop test runs at a time on a machine; a second
 # one waits for the first. Background processes do not inherit the lock (9>&- below).
 exec 9>/run/lock/kalvor-desktop-e2e.lock
@@ -61,11 +60,11 @@ fi
 # Another apt run on the machine holds the package database for a while: try a few times.
 for attempt in 1 2 3; do
   "$repo/scripts/install-deps.sh" --e2e && break
-  [ $attempt -eq 3 ] && skip "the packages of the desktop test could not be installed"
+  [ $attempt -eq 3 ] && die "scripts/install-deps.sh --e2e could not install the desktop test's packages"
   sleep 20
 done
-for tool in Xvfb openbox wmctrl pulseaudio pactl parec xdotool xprop xwininfo sox iconv; do
-  command -v "$tool" >/dev/null || skip "$tool is not installed"
+for tool in Xvfb openbox wmctrl pulseaudio pactl parec xdotool xprop xwininfo sox soxi iconv; do
+  command -v "$tool" >/dev/null || die "$tool is not installed, although its package was"
 done
 
 deb=$package_arg
@@ -285,31 +284,45 @@ click_at() {
   sleep 0.3
 }
 
-# record NAME ACTION...: records the monitor while ACTION runs; leaves RMS and peak in rms_/peak_
-record() {
-  local name=$1
-  shift
-  local file="$scratch/$name.wav"
+# start_recording NAME: records the sink's monitor into $scratch/NAME.wav from now on
+start_recording() {
+  recording_=$scratch/$1.wav
   parec --device=kalvortest.monitor --rate=48000 --channels=2 --format=s16le \
-    --file-format=wav "$file" >"$scratch/parec-$name.log" 2>&1 9>&- &
+    --file-format=wav "$recording_" >"$scratch/parec-$1.log" 2>&1 9>&- &
   parec_pid=$!
   # The monitor may deliver nothing for the first two seconds after the recorder connects.
   recording() { pactl list short source-outputs 2>/dev/null | grep -q .; }
-  wait_until 20 recording || fail "$name: the recorder did not connect"
+  wait_until 20 recording || fail "$1: the recorder did not connect"
   sleep 2.5
-  "$@"
-  sleep 4
+}
+stop_recording() {
   kill -INT "$parec_pid" 2>/dev/null
   wait "$parec_pid" 2>/dev/null
   parec_pid=""
+}
+# level FILE [START DURATION]: "RMS peak length" of the file or of a stretch of it, in seconds
+level() {
   local stat
-  stat=$(sox "$file" -n stat 2>&1)
-  rms_=$(sed -n 's/^RMS *amplitude: *//p' <<<"$stat")
-  peak_=$(sed -n 's/^Maximum amplitude: *//p' <<<"$stat")
-  length_=$(sed -n 's/^Length (seconds): *//p' <<<"$stat")
-  rms_=${rms_:-0} peak_=${peak_:-0} length_=${length_:-0}
+  stat=$(sox "$1" -n ${2:+trim "$2" "$3"} stat 2>&1)
+  printf '%s %s %s\n' "$(sed -n 's/^RMS *amplitude: *//p' <<<"$stat" | grep . || echo 0)" \
+    "$(sed -n 's/^Maximum amplitude: *//p' <<<"$stat" | grep . || echo 0)" \
+    "$(sed -n 's/^Length (seconds): *//p' <<<"$stat" | grep . || echo 0)"
+}
+# record NAME ACTION...: records the monitor from before ACTION until 4 s after it; leaves RMS and
+# peak in rms_/peak_
+record() {
+  local name=$1
+  shift
+  start_recording "$name"
+  "$@"
+  sleep 4
+  stop_recording
+  read -r rms_ peak_ length_ < <(level "$recording_")
   printf '      %-8s %6.2f s recorded   RMS %.4f   peak %.4f\n' "$name" "$length_" "$rms_" "$peak_"
 }
+now() { date +%s.%N; }
+# add A B: A + B, both in seconds
+add() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a + b }'; }
 louder() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a + 0 > b + 0) }'; }
 
 # --- 1. Start from the menu entry ----------------------------------------------------------------
@@ -350,21 +363,48 @@ read -r contact_x contact_y <<<"$(grid_button_center 4 3)"
 read -r top_x top_y <<<"$(grid_button_center 4 5)"
 echo "      \"$SOUND\" at ($sound_x, $sound_y); 停止播放 ($stop_x, $stop_y); 联系作者 ($contact_x, $contact_y); 置顶/取消 ($top_x, $top_y)"
 
-record click click_at "$sound_x" "$sound_y"
-click_rms=$rms_ click_peak=$peak_
-no_error_box || fail "the click showed an error box (the sound did not open)"
+# The click and the stop in one recording. The sound starts in the recording where the click was
+# heard; the stop comes the same time later as it came after the click on the wall clock (both go
+# the same way to the sink). Before it the applause must be heard; after it silence, at a time when
+# the applause file is still loud, so that only the stop can have made it silent.
+start_recording click-stop
+clicked=$(now)
+click_at "$sound_x" "$sound_y"
+sleep 1.2
+stopped=$(now)
 click_at "$stop_x" "$stop_y"
-record stopped true
-stopped_peak=$peak_
-record f3 xdotool key F3
-f3_rms=$rms_ f3_peak=$peak_
-no_error_box || fail "F3 showed an error box (the sound did not open)"
+sleep 3.5
+stop_recording
+no_error_box || fail "the click showed an error box (the sound did not open)"
+gap=$(add "$stopped" "-$clicked")
+read -r _ _ recorded < <(level "$recording_")
+sox "$recording_" "$scratch/from-onset.wav" silence 1 0.01 0.5%
+read -r _ _ rest < <(level "$scratch/from-onset.wav")
+onset=$(add "$recorded" "-$rest")
+read -r click_rms click_peak _ < <(level "$recording_" "$(add "$onset" 0.2)" "$(add "$gap" -0.4)")
+read -r after_rms after_peak _ < <(level "$recording_" "$(add "$onset" "$(add "$gap" 0.5)")" 2)
+read -r file_rms _ _ < <(level "$XDG_DATA_HOME/kalvor/music/$SOUND.mp3" "$(add "$gap" 0.5)" 2)
+printf '      %.2f s recorded; the sound from %.2f s; 停止播放 %.2f s after the click\n' \
+  "$recorded" "$onset" "$gap"
+printf '      before the stop RMS %.4f peak %.4f; after it peak %.4f (the file there: RMS %.4f)\n' \
+  "$click_rms" "$click_peak" "$after_peak" "$file_rms"
 
 louder "$click_rms" 0.01 && louder "$click_peak" 0.1 &&
   pass "the click on \"$SOUND\" was heard (RMS $click_rms, peak $click_peak)" ||
   fail "the click on \"$SOUND\" was not heard (RMS $click_rms, peak $click_peak)"
-louder 0.01 "$stopped_peak" && pass "silence after 停止播放 (peak $stopped_peak)" ||
-  fail "sound after 停止播放 (peak $stopped_peak)"
+if ! louder "$file_rms" 0.05; then
+  fail "\"$SOUND\" is not loud 0.5 to 2.5 s after the stop: silence there would prove nothing"
+elif ! louder "$recorded" "$(add "$onset" "$(add "$gap" 2.5)")"; then
+  fail "the recording ends before the 2 s after 停止播放 ($recorded s)"
+else
+  louder 0.01 "$after_peak" &&
+    pass "silence after 停止播放 while the applause would still play (peak $after_peak)" ||
+    fail "sound after 停止播放 (peak $after_peak; the applause file there: RMS $file_rms)"
+fi
+
+record f3 xdotool key F3
+f3_rms=$rms_ f3_peak=$peak_
+no_error_box || fail "F3 showed an error box (the sound did not open)"
 louder "$f3_rms" 0.01 && louder "$f3_peak" 0.1 &&
   pass "F3 played the bound sound (RMS $f3_rms, peak $f3_peak)" ||
   fail "F3 was not heard (RMS $f3_rms, peak $f3_peak)"
