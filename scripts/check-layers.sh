@@ -19,6 +19,7 @@
 # folders mirror the layers and see what their layer sees, the tests of those layers, a concrete
 # platform to run on and tests/support.
 set -euo pipefail
+shopt -s extglob
 cd "$(dirname "$0")/.."
 
 # The layer a file belongs to, in UNIT.
@@ -202,8 +203,15 @@ for link in "${links[@]}"; do
   fi
 done
 
-echo "Include graph between layers (includes per edge):"
-for edge in "${!edges[@]}"; do printf '  %-40s %5d\n' "$edge" "${edges[$edge]}"; done | sort
+print_edges() {  # print_edges TITLE PATTERN: the edges whose first layer matches
+  echo "$1"
+  for edge in "${!edges[@]}"; do
+    # shellcheck disable=SC2053  # the pattern is a glob on purpose
+    if [[ $edge == $2 ]]; then printf '  %-46s %5d\n' "$edge" "${edges[$edge]}"; fi
+  done | sort
+}
+print_edges "Include graph between the program's layers (includes per edge):" '!(tests*|bench*)'
+print_edges "Tests and benchmarks:" '@(tests|bench)*'
 # Layers that include each other in a ring, through any number of steps.
 if ! cycle=$(for edge in "${!edges[@]}"; do echo "${edge/ -> / }"; done | tsort 2>&1 >/dev/null); then
   echo "Include cycle between layers:"
