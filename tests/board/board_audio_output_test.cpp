@@ -2,12 +2,7 @@
 // every buffer the audio library hands to the device (32-bit float stereo) to a file.
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <cmath>
-#include <cstdlib>
-#include <cstring>
-#include <fstream>
-#include <iterator>
+#include <filesystem>
 #include <vector>
 
 #include "audio/audio_front_end.h"
@@ -41,10 +36,5 @@ TEST_F(BoardAudioOutputTest, AClickedButtonsSamplesReachTheDevice) {
 }  // namespace kalvor::test
 
 int main(int argc, char** argv) {
-  ::setenv("SDL_AUDIODRIVER", "disk", 1);
-  ::setenv("SDL_DISKAUDIOFILE", kalvor::test::Capture().c_str(), 1);
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
+  return kalvor::test::RunBoardTests(argc, argv, kalvor::test::Capture());
 }

@@ -112,6 +112,19 @@ void Settle() {
   }
 }
 
+int RunBoardTests(int argc, char** argv, const std::string& captureFile) {
+  if (!captureFile.empty()) {
+    ::setenv("SDL_AUDIODRIVER", "disk", 1);
+    ::setenv("SDL_DISKAUDIOFILE", captureFile.c_str(), 1);
+  }
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  // Death tests start the program afresh rather than forking a process that runs Qt.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  return RUN_ALL_TESTS();
+}
+
 std::string CaptureFile(std::string_view tag) {
   return (std::filesystem::temp_directory_path() /
           ("kalvor-" + std::string(tag) + "-" + std::to_string(::getpid())))

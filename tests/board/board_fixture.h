@@ -70,6 +70,10 @@ class BoardTest : public ::testing::Test {
 // Handles pending events, deferred deletions included.
 void Settle();
 
+// The main() of a board test program: one QApplication for every test, offscreen unless the
+// caller chose a platform. With a capture file, SDL's disk driver writes the device's output there.
+int RunBoardTests(int argc, char** argv, const std::string& captureFile = {});
+
 // A file for SDL's disk driver to write the device's output to, unique to this process.
 std::string CaptureFile(std::string_view tag);
 // The loudest sample of what the disk driver wrote (32-bit float stereo).

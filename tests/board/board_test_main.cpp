@@ -1,12 +1,6 @@
 // One QApplication for every board test; each test makes its own platform and board on it.
-#include <gtest/gtest.h>
-
-#include <QApplication>
+#include "tests/board/board_fixture.h"
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  return RUN_ALL_TESTS();
+  return kalvor::test::RunBoardTests(argc, argv);
 }

@@ -3,13 +3,10 @@
 // (SDL's disk driver writes every buffer handed to the device, 32-bit float stereo).
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <cmath>
-#include <cstdlib>
-#include <cstring>
-#include <fstream>
-#include <iterator>
-#include <memory>
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <vector>
 
 #include "audio/audio_front_end.h"
 #include "board/hotkey_host.h"
@@ -65,10 +62,5 @@ TEST_F(HotkeySoundOutputTest, AnUnboundOrWithdrawnKeyPlaysNothing) {
 }  // namespace kalvor::test
 
 int main(int argc, char** argv) {
-  ::setenv("SDL_AUDIODRIVER", "disk", 1);
-  ::setenv("SDL_DISKAUDIOFILE", kalvor::test::Capture().c_str(), 1);
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  ::testing::InitGoogleTest(&argc, argv);
-  QApplication app(argc, argv);
-  return RUN_ALL_TESTS();
+  return kalvor::test::RunBoardTests(argc, argv, kalvor::test::Capture());
 }
