@@ -12,20 +12,17 @@
 namespace kalvor {
 
 namespace {
+using Dialog = CustomSoundDialogForm;
 constexpr std::string_view kMain = MainWindowForm::kName;
-constexpr std::string_view kDialog = CustomSoundDialogForm::kName;
-constexpr std::string_view kTitleBox = CustomSoundDialogForm::kTitleBox;
-constexpr std::string_view kPathBox = CustomSoundDialogForm::kPathBox;
-constexpr std::string_view kFileDialog = CustomSoundDialogForm::kFileDialog;
 }  // namespace
 
 void CustomSlots::BindDialogHandlers() {
   PlatformServices& platform = Platform();
-  platform.BindHandler(kDialog, kDialog, event::kCreated,
+  platform.BindHandler(Dialog::kName, Dialog::kName, event::kCreated,
                        [](const EventArgs&) { DialogCreated(); });
-  platform.BindHandler(kDialog, CustomSoundDialogForm::kChoose, event::kClick,
+  platform.BindHandler(Dialog::kName, CustomSoundDialogForm::kChoose, event::kClick,
                        [](const EventArgs&) { ChooseFile(); });
-  platform.BindHandler(kDialog, CustomSoundDialogForm::kAdd, event::kClick,
+  platform.BindHandler(Dialog::kName, CustomSoundDialogForm::kAdd, event::kClick,
                        [](const EventArgs&) { AddSlot(); });
 }
 
@@ -46,33 +43,33 @@ void CustomSlots::RefreshCustomCaptions() {
 // The dialog knows its slot only through the target number, read afresh by every handler.
 void CustomSlots::DialogCreated() {
   PlatformServices& platform = Platform();
-  platform.SetText(kDialog, kTitleBox, Prop::Text,
+  platform.SetText(Dialog::kName, Dialog::kTitleBox, Prop::Text,
                    SettingsFile::Read(SettingsFile::kSlotTitles, Targets().buttonNumber));
-  platform.SetText(kDialog, kPathBox, Prop::Text,
+  platform.SetText(Dialog::kName, Dialog::kPathBox, Prop::Text,
                    SettingsFile::Read(SettingsFile::kSlotPaths, Targets().buttonNumber));
 }
 
 void CustomSlots::ChooseFile() {
   PlatformServices& platform = Platform();
   // A cancel keeps the file name chosen before (empty on a freshly opened dialog).
-  platform.RunFileDialog(kDialog, kFileDialog);
-  platform.SetText(kDialog, kPathBox, Prop::Text,
-                   platform.GetText(kDialog, kFileDialog, Prop::FileName));
-  const std::string path = platform.GetText(kDialog, kPathBox, Prop::Text);
+  platform.RunFileDialog(Dialog::kName, Dialog::kFileDialog);
+  platform.SetText(Dialog::kName, Dialog::kPathBox, Prop::Text,
+                   platform.GetText(Dialog::kName, Dialog::kFileDialog, Prop::FileName));
+  const std::string path = platform.GetText(Dialog::kName, Dialog::kPathBox, Prop::Text);
   const std::string_view name = PathParts::FileName(path);
   const std::string_view extension = PathParts::Extension(name);
-  platform.SetText(kDialog, kTitleBox, Prop::Text,
+  platform.SetText(Dialog::kName, Dialog::kTitleBox, Prop::Text,
                    LeftText(name, TextLength(name) - TextLength(extension)));
 }
 
 void CustomSlots::AddSlot() {
   PlatformServices& platform = Platform();
   SettingsFile::Write(SettingsFile::kSlotTitles, Targets().buttonNumber,
-                      platform.GetText(kDialog, kTitleBox, Prop::Text));
+                      platform.GetText(Dialog::kName, Dialog::kTitleBox, Prop::Text));
   SettingsFile::Write(SettingsFile::kSlotPaths, Targets().buttonNumber,
-                      platform.GetText(kDialog, kPathBox, Prop::Text));
+                      platform.GetText(Dialog::kName, Dialog::kPathBox, Prop::Text));
   RefreshCustomCaptions();
-  platform.UnloadWindow(kDialog);
+  platform.UnloadWindow(Dialog::kName);
 }
 
 }  // namespace kalvor

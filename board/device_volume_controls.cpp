@@ -8,16 +8,14 @@
 namespace kalvor {
 
 namespace {
-constexpr std::string_view kMain = MainWindowForm::kName;
-constexpr std::string_view kDeviceList = MainWindowForm::kDeviceList;
-constexpr std::string_view kSlider = MainWindowForm::kVolumeSlider;
-constexpr std::string_view kVolumeLabel = MainWindowForm::kVolumeLabel;
+using Main = MainWindowForm;
 }  // namespace
 
 void DeviceVolumeControls::BindHandlers() {
-  Platform().BindHandler(kMain, kDeviceList, event::kSelected,
+  Platform().BindHandler(Main::kName, Main::kDeviceList, event::kSelected,
                          [](const EventArgs&) { DeviceChosen(); });
-  Platform().BindHandler(kMain, kSlider, event::kMoved, [](const EventArgs&) { VolumeChosen(); });
+  Platform().BindHandler(Main::kName, Main::kVolumeSlider, event::kMoved,
+                         [](const EventArgs&) { VolumeChosen(); });
 }
 
 void DeviceVolumeControls::DeviceChosen() {
@@ -25,20 +23,22 @@ void DeviceVolumeControls::DeviceChosen() {
   ReleaseAudio();
   // The choice is stored before the library is reopened, so it is kept even when the device
   // cannot be opened.
-  SettingsFile::Write(SettingsFile::kData, SettingsFile::kDevice,
-                      NumberToText(platform.GetInt(kMain, kDeviceList, Prop::ListIndex) + 1));
-  Audio().outputDevice = platform.GetInt(kMain, kDeviceList, Prop::ListIndex) + 1;
+  SettingsFile::Write(
+      SettingsFile::kData, SettingsFile::kDevice,
+      NumberToText(platform.GetInt(Main::kName, Main::kDeviceList, Prop::ListIndex) + 1));
+  Audio().outputDevice = platform.GetInt(Main::kName, Main::kDeviceList, Prop::ListIndex) + 1;
   OpenOutputDevice(Audio().outputDevice, 44100, 0, 0, 0);
 }
 
 void DeviceVolumeControls::VolumeChosen() {
   PlatformServices& platform = Platform();
-  SettingsFile::Write(SettingsFile::kData, SettingsFile::kVolume,
-                      NumberToText(platform.GetInt(kMain, kSlider, Prop::Position)));
-  Audio().volumePercent = platform.GetInt(kMain, kSlider, Prop::Position);
+  SettingsFile::Write(
+      SettingsFile::kData, SettingsFile::kVolume,
+      NumberToText(platform.GetInt(Main::kName, Main::kVolumeSlider, Prop::Position)));
+  Audio().volumePercent = platform.GetInt(Main::kName, Main::kVolumeSlider, Prop::Position);
   ApplyVolume(static_cast<float>(Audio().volumePercent / 100.0));
-  platform.SetText(kMain, kVolumeLabel, Prop::Caption,
-                   NumberToText(platform.GetInt(kMain, kSlider, Prop::Position)));
+  platform.SetText(Main::kName, Main::kVolumeLabel, Prop::Caption,
+                   NumberToText(platform.GetInt(Main::kName, Main::kVolumeSlider, Prop::Position)));
 }
 
 }  // namespace kalvor

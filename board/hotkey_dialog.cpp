@@ -12,22 +12,17 @@
 namespace kalvor {
 namespace {
 
-constexpr std::string_view kDialog = HotkeyDialogForm::kName;
-constexpr std::string_view kSoundLabel = HotkeyDialogForm::kSoundLabel;
-constexpr std::string_view kKeyBox = HotkeyDialogForm::kKeyList;
-constexpr std::string_view kConfirm = HotkeyDialogForm::kConfirm;
-constexpr std::string_view kClearAll = HotkeyDialogForm::kClearAll;
-constexpr std::string_view kPlaceholder = HotkeyDialogForm::kNoKeyItem;
+using Dialog = HotkeyDialogForm;
 constexpr std::int32_t kButtonCount = 112;
 
 std::string KeyBoxText() {
-  return Platform().GetText(kDialog, kKeyBox, Prop::Text);
+  return Platform().GetText(Dialog::kName, Dialog::kKeyList, Prop::Text);
 }
 
 void OnCreated(const EventArgs&) {
   PlatformServices& p = Platform();
-  p.SetText(kDialog, kSoundLabel, Prop::Caption, Targets().soundName);
-  p.SetText(kDialog, kKeyBox, Prop::Text,
+  p.SetText(Dialog::kName, Dialog::kSoundLabel, Prop::Caption, Targets().soundName);
+  p.SetText(Dialog::kName, Dialog::kKeyList, Prop::Text,
             SettingsFile::Read(SettingsFile::kLabels, Targets().buttonNumber));
   PreviousHotkeyLabel() = KeyBoxText();
 }
@@ -36,26 +31,26 @@ void OnCreated(const EventArgs&) {
 // the placeholder, and the rest of the scan compares against that.
 void OnKeyPicked(const EventArgs&) {
   PlatformServices& p = Platform();
-  p.SetInt(kDialog, kConfirm, Prop::Disable, 1);
+  p.SetInt(Dialog::kName, Dialog::kConfirm, Prop::Disable, 1);
   for (std::int32_t n = 1; n <= kButtonCount; ++n) {
     if (CompareTexts(SettingsFile::Read(SettingsFile::kLabels, n), KeyBoxText()) == 0) {
-      p.SetInt(kDialog, kKeyBox, Prop::ListIndex, 0);
+      p.SetInt(Dialog::kName, Dialog::kKeyList, Prop::ListIndex, 0);
       p.ShowMessageBox(JoinTexts({KeyBoxText(), "被占用"}), kMbOk);
     }
   }
-  p.SetInt(kDialog, kConfirm, Prop::Disable, 0);
+  p.SetInt(Dialog::kName, Dialog::kConfirm, Prop::Disable, 0);
 }
 
 void OnConfirm(const EventArgs&) {
   const std::string key = KeyBoxText();
   SettingsFile::Write(SettingsFile::kBindings, PreviousHotkeyLabel(), SettingsFile::kWithdrawn);
-  if (CompareTexts(key, kPlaceholder) != 0) {
+  if (CompareTexts(key, Dialog::kNoKeyItem) != 0) {
     SettingsFile::Write(SettingsFile::kLabels, Targets().buttonNumber, key);
     SettingsFile::Write(SettingsFile::kBindings, key, Targets().soundName);
   } else {
     Platform().ShowMessageBox("设置无效", kMbOk);
   }
-  Platform().UnloadWindow(kDialog);
+  Platform().UnloadWindow(Dialog::kName);
 }
 
 void OnClearAll(const EventArgs&) {
@@ -65,7 +60,7 @@ void OnClearAll(const EventArgs&) {
                           MainWindowForm::kName, MainWindowForm::kVolumeSlider, Prop::Position)));
   SettingsFile::Write(SettingsFile::kData, SettingsFile::kDevice,
                       NumberToText(Audio().outputDevice));
-  Platform().UnloadWindow(kDialog);
+  Platform().UnloadWindow(Dialog::kName);
 }
 
 }  // namespace
@@ -77,10 +72,10 @@ std::string& PreviousHotkeyLabel() {
 
 void BindHotkeyDialogHandlers() {
   PlatformServices& p = Platform();
-  p.BindHandler(kDialog, kDialog, event::kCreated, OnCreated);
-  p.BindHandler(kDialog, kKeyBox, event::kSelected, OnKeyPicked);
-  p.BindHandler(kDialog, kConfirm, event::kClick, OnConfirm);
-  p.BindHandler(kDialog, kClearAll, event::kClick, OnClearAll);
+  p.BindHandler(Dialog::kName, Dialog::kName, event::kCreated, OnCreated);
+  p.BindHandler(Dialog::kName, Dialog::kKeyList, event::kSelected, OnKeyPicked);
+  p.BindHandler(Dialog::kName, Dialog::kConfirm, event::kClick, OnConfirm);
+  p.BindHandler(Dialog::kName, Dialog::kClearAll, event::kClick, OnClearAll);
 }
 
 }  // namespace kalvor

@@ -11,10 +11,8 @@
 namespace kalvor {
 namespace {
 
-constexpr std::string_view kHost = HotkeyHostForm::kName;
-constexpr std::string_view kReceiver = HotkeyHostForm::kReceiver;
-constexpr std::string_view kMainWindow = MainWindowForm::kName;
-constexpr std::string_view kSwitch = MainWindowForm::kHotkeySwitch;
+using Host = HotkeyHostForm;
+using Main = MainWindowForm;
 constexpr std::int32_t kVirtualKeyF1 = 0x70;
 
 std::string FunctionKeyName(int k) {
@@ -25,8 +23,8 @@ void OnHostCreated(const EventArgs&) {
   HotkeyHostState& host = HotkeyHost();
   host.loaded = 1;
   for (int k = 0; k < 10; ++k) {
-    const std::int32_t window = Platform().GetWindowHandle(kHost, kHost);
-    const std::int32_t receiver = Platform().GetWindowHandle(kHost, kReceiver);
+    const std::int32_t window = Platform().GetWindowHandle(Host::kName, Host::kName);
+    const std::int32_t receiver = Platform().GetWindowHandle(Host::kName, Host::kReceiver);
     host.ids[k] = Platform().RegisterGlobalHotkey(window, receiver, 0, kVirtualKeyF1 + k);
   }
 }
@@ -35,7 +33,8 @@ void OnHostClosing(const EventArgs&) {
   HotkeyHostState& host = HotkeyHost();
   host.loaded = 0;
   for (int k = 0; k < 10; ++k) {
-    Platform().UnregisterGlobalHotkey(Platform().GetWindowHandle(kHost, kHost), host.ids[k]);
+    Platform().UnregisterGlobalHotkey(Platform().GetWindowHandle(Host::kName, Host::kName),
+                                      host.ids[k]);
   }
 }
 
@@ -50,12 +49,12 @@ void OnFeedback(const EventArgs& args) {
 }
 
 void OnSwitchClicked(const EventArgs&) {
-  if (Platform().GetInt(kMainWindow, kSwitch, Prop::Checked) == 1) {
+  if (Platform().GetInt(Main::kName, Main::kHotkeySwitch, Prop::Checked) == 1) {
     SettingsFile::Write(SettingsFile::kData, SettingsFile::kHotkeySwitch, "1");
-    Platform().LoadWindow(kHost);
+    Platform().LoadWindow(Host::kName);
   } else {
     SettingsFile::Write(SettingsFile::kData, SettingsFile::kHotkeySwitch, "2");
-    if (HotkeyHost().loaded == 1) Platform().UnloadWindow(kHost);
+    if (HotkeyHost().loaded == 1) Platform().UnloadWindow(Host::kName);
   }
 }
 
@@ -68,20 +67,20 @@ HotkeyHostState& HotkeyHost() {
 
 void BindHotkeyHostHandlers() {
   PlatformServices& p = Platform();
-  p.BindHandler(kHost, kHost, event::kCreated, OnHostCreated);
-  p.BindHandler(kHost, kHost, event::kDestroyed, OnHostClosing);
-  p.BindHandler(kHost, kReceiver, event::kFeedback, OnFeedback);
-  p.BindHandler(kMainWindow, kSwitch, event::kClick, OnSwitchClicked);
+  p.BindHandler(Host::kName, Host::kName, event::kCreated, OnHostCreated);
+  p.BindHandler(Host::kName, Host::kName, event::kDestroyed, OnHostClosing);
+  p.BindHandler(Host::kName, Host::kReceiver, event::kFeedback, OnFeedback);
+  p.BindHandler(Main::kName, Main::kHotkeySwitch, event::kClick, OnSwitchClicked);
 }
 
 void HotkeyStartStep(std::int32_t hotkeySwitch) {
   if (hotkeySwitch != 1) return;
-  Platform().LoadWindow(kHost);
-  Platform().SetInt(kMainWindow, kSwitch, Prop::Checked, 1);
+  Platform().LoadWindow(Host::kName);
+  Platform().SetInt(Main::kName, Main::kHotkeySwitch, Prop::Checked, 1);
 }
 
 void HotkeyStopStep() {
-  if (HotkeyHost().loaded == 1) Platform().UnloadWindow(kHost);
+  if (HotkeyHost().loaded == 1) Platform().UnloadWindow(Host::kName);
 }
 
 }  // namespace kalvor
