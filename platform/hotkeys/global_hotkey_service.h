@@ -49,7 +49,6 @@ class GlobalHotkeyService {
 
   std::int32_t ActiveCount() const { return activeCount_; }
   std::int32_t LastIssuedId() const { return lastIssuedId_; }
-  std::int32_t Receiver() const { return receiver_; }
   std::int32_t WatchedHost() const { return watchedHost_; }
 
  private:

@@ -40,10 +40,6 @@ class XcbHotkeyBackend : public HotkeyBackend {
   // the keypad and the usual editing and cursor keys.
   static std::uint32_t KeysymForVirtualKey(std::int32_t keyCode);
 
-  // The lock modifiers a grab also covers: NumLock's modifier (looked up in the modifier mapping)
-  // and Lock. For tests and diagnostics.
-  std::uint16_t NumLockMask() const { return numLockMask_; }
-
  private:
   struct KeyGrab {
     std::int32_t id = 0;
