@@ -47,7 +47,7 @@ unit_of() {
       rest=${1#tests/}
       UNIT="tests/${rest%%/*}"
       ;;
-    tests/*) UNIT=tests ;;
+    tests/*) UNIT=tests ;;  # files at the top of tests/
     *) UNIT=other ;;
   esac
 }
