@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "audio_output.h"
 #include "decoder_thread.h"
 #include "sound_file.h"
 #include "spectrum_analyzer.h"
@@ -31,55 +32,47 @@ void AudioEngine::set_audible_hook(AudibleHook hook) {
 
 AudioEngine::AudioEngine() = default;
 
-bool AudioEngine::ensure_sdl_locked() {
-  if (sdl_audio_) return true;
-  // The library lives inside someone else's program: SDL must not take over SIGINT and SIGTERM,
-  // or the program could no longer be ended with them.
-  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-  // The driver comes from SDL_AUDIODRIVER when it is set, which is how the tests pick theirs.
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
-  sdl_audio_ = true;
-  devices_.refresh();
+bool AudioEngine::ensure_connected_locked() {
+  if (connected_) return true;
+  if (!output_) output_ = AudioOutput::create();
+  if (!output_->connect()) return false;
+  connected_ = true;
+  devices_.refresh(*output_);
   return true;
 }
 
-void AudioEngine::release_sdl_locked() {
-  if (!sdl_audio_) return;
+void AudioEngine::disconnect_locked() {
+  if (!connected_) return;
   devices_.clear();
-  SDL_QuitSubSystem(SDL_INIT_AUDIO);
-  sdl_audio_ = false;
+  output_->disconnect();
+  connected_ = false;
 }
 
 bool AudioEngine::init(int device, std::uint32_t rate) {
   std::lock_guard api(api_mutex_);
   if (device == -1) device = 1;
-  if (device < 1 || !ensure_sdl_locked()) return false;
-  devices_.refresh();
+  if (device < 1 || !ensure_connected_locked()) return false;
+  devices_.refresh(*output_);
   if (device > devices_.count()) return false;
   // Callers change devices with Free and Init; an Init on its own replaces the open device too.
   if (initialised_) free_locked();
 
-  SDL_AudioSpec want{};
-  want.freq = rate >= kMinRate && rate <= kMaxRate ? static_cast<int>(rate) : kDefaultRate;
-  want.format = AUDIO_F32SYS;
-  want.channels = kChannels;
-  want.samples = kPeriodFrames;
-  want.callback = &AudioEngine::audio_callback;
-  want.userdata = this;
-  SDL_AudioSpec have{};
-
-  const SDL_AudioDeviceID id = SDL_OpenAudioDevice(devices_.open_name(device), 0, &want, &have, 0);
-  if (id == 0) return false;
-  device_ = id;
-  running_ = false;  // SDL opens devices paused, so the callback cannot run before this thread
-  parked_ = false;
+  const int want_rate =
+      rate >= kMinRate && rate <= kMaxRate ? static_cast<int>(rate) : kDefaultRate;
+  AudioOutput::Opened opened;
+  // The output opens stopped, so the mixer cannot run before the decoder thread starts it.
+  if (!output_->open(
+          device - 2, devices_.open_name(device), want_rate, kPeriodFrames,
+          [this](float* out, int frames) { mix(out, frames); }, &opened)) {
+    return false;
+  }
   device_number_ = device;
-  rate_ = have.freq;
-  period_ = have.samples;
+  rate_ = opened.rate;
+  period_ = opened.period_frames;
   initialised_ = true;
   run_requested_.store(false);
   park_requested_.store(true);  // nothing plays yet
-  decoder_ = std::make_unique<DecoderThread>([this] { service(); }, [this] { let_go(); });
+  decoder_ = std::make_unique<DecoderThread>([this] { service(); }, [this] { output_->release(); });
   decoder_->wake();
   return true;
 }
@@ -87,18 +80,17 @@ bool AudioEngine::init(int device, std::uint32_t rate) {
 bool AudioEngine::free() {
   std::lock_guard api(api_mutex_);
   if (!initialised_) {
-    release_sdl_locked();
+    disconnect_locked();
     return false;
   }
   free_locked();
-  release_sdl_locked();
+  disconnect_locked();
   return true;
 }
 
 void AudioEngine::free_locked() {
-  decoder_->stop();               // lets go of SDL's device lock on its way out
-  SDL_CloseAudioDevice(device_);  // waits for SDL's audio thread to end
-  device_ = 0;
+  decoder_->stop();  // lets the output go on its way out
+  output_->close();
   decoder_.reset();
   std::map<std::uint32_t, std::shared_ptr<Stream>> gone;
   {
@@ -114,9 +106,9 @@ void AudioEngine::free_locked() {
 
 bool AudioEngine::device_info(int device, DeviceInfo* info) {
   std::lock_guard api(api_mutex_);
-  if (device < 1 || !ensure_sdl_locked()) return false;
+  if (device < 1 || !ensure_connected_locked()) return false;
   // Callers walk the numbers from 1 upwards: read the driver's list afresh at the start of a walk.
-  if (device == 1 || !devices_.loaded()) devices_.refresh();
+  if (device == 1 || !devices_.loaded()) devices_.refresh(*output_);
   const char* name = devices_.name(device);
   if (name == nullptr) return false;
   info->name = name;
@@ -255,40 +247,23 @@ void AudioEngine::ensure_running() {
   decoder_->wake();
 }
 
-void AudioEngine::run_device() {
-  if (running_) return;
-  SDL_PauseAudioDevice(device_, 0);  // SDL's lock is recursive: fine while parked
-  if (parked_) SDL_UnlockAudioDevice(device_);
-  parked_ = false;
-  running_ = true;
-}
-
-void AudioEngine::let_go() {
-  if (parked_) SDL_UnlockAudioDevice(device_);
-  parked_ = false;
-}
-
 void AudioEngine::park_if_idle() {
-  if (parked_) return;
   {
     std::lock_guard list(list_mutex_);
     for (const auto& entry : streams_) {
       if (entry.second->is_playing()) return;
     }
   }
-  // Outside list_mutex_: pausing waits for a callback in progress, which takes that lock. A
-  // stream started from here on asks for run_device() afterwards.
-  SDL_PauseAudioDevice(device_, 1);
-  SDL_LockAudioDevice(device_);
-  parked_ = true;
-  running_ = false;
+  // Outside list_mutex_: stopping waits for a mix in progress, which takes that lock. A stream
+  // started from here on asks for the output to start again afterwards.
+  output_->stop();
 }
 
 void AudioEngine::service() {
   // A start waits for at most one decoded chunk: the program creates a stream and plays it at
   // once, while this thread is still filling that stream's ring behind its prebuffer.
   auto start_if_asked = [this] {
-    if (run_requested_.exchange(false)) run_device();
+    if (run_requested_.exchange(false)) output_->start();
   };
   start_if_asked();
   std::vector<std::shared_ptr<Stream>> streams;
@@ -307,11 +282,6 @@ void AudioEngine::service() {
   }
   streams.clear();
   if (park_requested_.exchange(false)) park_if_idle();
-}
-
-void SDLCALL AudioEngine::audio_callback(void* self, Uint8* buffer, int bytes) {
-  static_cast<AudioEngine*>(self)->mix(reinterpret_cast<float*>(buffer),
-                                       bytes / static_cast<int>(kChannels * sizeof(float)));
 }
 
 void AudioEngine::mix(float* out, int frames) {

@@ -1,18 +1,14 @@
 // The library's state behind the exported functions: the open output device, the streams, the
 // audio callback that mixes them and the decoder thread that feeds them.
 //
-// Threads: the callers (one UI thread in the program, serialised here anyway), SDL's audio thread
-// running mix(), and the decoder thread running service(). The callback takes list_mutex_ (the
-// stream table) and then a stream's own locks, none of which is held for long anywhere.
+// Threads: the callers (one UI thread in the program, serialised here anyway), the output's audio
+// thread running mix(), and the decoder thread running service(). The mixer takes list_mutex_
+// (the stream table) and then a stream's own locks, none of which is held for long anywhere.
 //
-// Idle: only the decoder thread pauses and resumes the device. When nothing plays it pauses it and
-// also takes SDL's device lock: a paused SDL device still runs its thread, writing silence every
-// period, and holding the lock parks that thread in SDL's own loop, so an idle library uses no
-// CPU. Play asks the decoder thread to unpause and let go, which takes well under a millisecond.
-// Lock order: SDL's device lock, list_mutex_, a stream's locks.
+// Idle: only the decoder thread starts and stops the output. When nothing plays it stops it, so an
+// idle library uses no CPU; play asks the decoder thread to start it again.
+// Lock order: the output's own lock, list_mutex_, a stream's locks.
 #pragma once
-
-#include <SDL.h>
 
 #include <atomic>
 #include <cstdint>
@@ -24,13 +20,14 @@
 
 namespace kalvor::audiolib {
 
+class AudioOutput;
 class DecoderThread;
 class SpectrumAnalyzer;
 class Stream;
 
 class AudioEngine {
  public:
-  // Device period asked of SDL, in frames.
+  // Device period asked of the output, in frames.
   static constexpr int kPeriodFrames = 256;
   static constexpr int kDefaultRate = 44100;
 
@@ -82,24 +79,22 @@ class AudioEngine {
   AudioEngine();
   ~AudioEngine() = delete;
 
-  static void SDLCALL audio_callback(void* self, Uint8* buffer, int bytes);
   void mix(float* out, int frames);
   void service();
 
-  bool ensure_sdl_locked();
-  void release_sdl_locked();
+  bool ensure_connected_locked();
+  void disconnect_locked();
   void free_locked();
   std::shared_ptr<Stream> find(std::uint32_t handle);
   void ensure_running();
   // Decoder thread only.
   void park_if_idle();
-  void run_device();
-  void let_go();  // releases SDL's device lock when parked (the thread is stopping)
 
   static std::atomic<AudibleHook> audible_hook_;
 
   std::mutex api_mutex_;
-  bool sdl_audio_ = false;
+  std::unique_ptr<AudioOutput> output_;
+  bool connected_ = false;
   DeviceList devices_;
   bool initialised_ = false;
   int device_number_ = 0;
@@ -109,11 +104,7 @@ class AudioEngine {
   std::unique_ptr<DecoderThread> decoder_;
   std::unique_ptr<SpectrumAnalyzer> analyzer_;
 
-  SDL_AudioDeviceID device_ = 0;  // set while no decoder thread runs
-  // Decoder thread only.
-  bool running_ = false;  // unpaused
-  bool parked_ = false;   // paused, and holding SDL's device lock
-  // The callback found nothing playing: the decoder thread should park the device.
+  // The mixer found nothing playing: the decoder thread should park the device.
   std::atomic<bool> park_requested_{false};
   // A stream was started: the decoder thread should make sure the device runs.
   std::atomic<bool> run_requested_{false};

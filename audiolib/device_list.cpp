@@ -1,9 +1,9 @@
 #include "device_list.h"
 
-#include <SDL.h>
-
 #include <deque>
 #include <mutex>
+
+#include "audio_output.h"
 
 namespace kalvor::audiolib {
 
@@ -24,15 +24,10 @@ const char* DeviceList::intern(const std::string& text) {
   return names->emplace_back(text).c_str();
 }
 
-void DeviceList::refresh() {
+void DeviceList::refresh(AudioOutput& output) {
   listed_.clear();
-  const int n = SDL_GetNumAudioDevices(0);
-  for (int i = 0; i < n; ++i) {
-    const char* name = SDL_GetAudioDeviceName(i, 0);
-    listed_.push_back(intern(name != nullptr ? name : ""));
-  }
-  const char* driver = SDL_GetCurrentAudioDriver();
-  driver_ = intern(driver != nullptr ? driver : "");
+  for (const std::string& name : output.outputs()) listed_.push_back(intern(name));
+  driver_ = intern(output.driver());
   loaded_ = true;
 }
 

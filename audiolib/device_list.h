@@ -1,7 +1,7 @@
 // The output devices as the library numbers them: 1 is the system's default output, 2.. are the
-// outputs the audio driver lists. SDL may enumerate the hardware again on every query, so the list
-// is read once and kept until refresh(). Names are kept for the life of the process, so a pointer
-// handed out stays valid even after the device has gone.
+// outputs the audio driver lists. The system may enumerate the hardware again on every query, so
+// the list is read once and kept until refresh(). Names are kept for the life of the process, so a
+// pointer handed out stays valid even after the device has gone.
 #pragma once
 
 #include <string>
@@ -9,10 +9,12 @@
 
 namespace kalvor::audiolib {
 
+class AudioOutput;
+
 class DeviceList {
  public:
-  // Reads the driver's outputs. SDL's audio subsystem must be initialised.
-  void refresh();
+  // Reads the driver's outputs. The output must be connected.
+  void refresh(AudioOutput& output);
   // Forget the list (the audio subsystem is going down).
   void clear();
   bool loaded() const { return loaded_; }

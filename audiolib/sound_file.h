@@ -1,12 +1,10 @@
-// A sound file opened for decoding through libsndfile (MP3, WAV, FLAC, Ogg/Vorbis and the other
-// formats it reads). Only regular files that libsndfile recognises and that describe playable audio
-// are opened; everything else is refused without touching more than the file's header.
+// A sound file opened for decoding. Each platform decodes with what it has (SoundFile::open picks
+// the decoder). Only regular files that describe playable audio are opened; everything else is
+// refused without reading more than the file's headers.
 #pragma once
 
 #include <cstdint>
 #include <memory>
-
-typedef struct sf_private_tag SNDFILE;
 
 namespace kalvor::audiolib {
 
@@ -16,7 +14,7 @@ class SoundFile {
   // header that describes no audio, or a file whose length cannot be told from its headers.
   static std::unique_ptr<SoundFile> open(const char* path);
 
-  ~SoundFile();
+  virtual ~SoundFile() = default;
   SoundFile(const SoundFile&) = delete;
   SoundFile& operator=(const SoundFile&) = delete;
 
@@ -27,13 +25,18 @@ class SoundFile {
 
   // Decodes up to count frames of channels() interleaved floats; returns the frames read, fewer
   // than asked only at the end of the data.
-  std::int64_t read(float* interleaved, std::int64_t count);
-  bool seek(std::int64_t frame);
+  virtual std::int64_t read(float* interleaved, std::int64_t count) = 0;
+  virtual bool seek(std::int64_t frame) = 0;
+
+ protected:
+  SoundFile(int channels, int sample_rate, std::int64_t frames)
+      : channels_(channels), sample_rate_(sample_rate), frames_(frames) {}
+
+  // Whether a header's description is one this library plays: channel count, rate and a length
+  // that keeps byte counts in range.
+  static bool playable(std::int64_t channels, std::int64_t sample_rate, std::int64_t frames);
 
  private:
-  SoundFile(SNDFILE* file, int channels, int sample_rate, std::int64_t frames);
-
-  SNDFILE* file_;
   int channels_;
   int sample_rate_;
   std::int64_t frames_;

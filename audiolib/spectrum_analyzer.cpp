@@ -5,8 +5,8 @@
 
 namespace kalvor::audiolib {
 
-SpectrumAnalyzer::SpectrumAnalyzer()
-    : config_(kiss_fftr_alloc(kSize, 0, nullptr, nullptr)), input_(kSize), output_(kBins + 1) {
+SpectrumAnalyzer::SpectrumAnalyzer(std::unique_ptr<RealFft> fft)
+    : fft_(std::move(fft)), input_(kSize), output_(kBins + 1) {
   double sum = 0.0;
   for (int i = 0; i < kSize; ++i) {
     const double w = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * i / kSize);
@@ -16,16 +16,11 @@ SpectrumAnalyzer::SpectrumAnalyzer()
   scale_ = static_cast<float>(2.0 / sum);
 }
 
-SpectrumAnalyzer::~SpectrumAnalyzer() {
-  kiss_fftr_free(config_);
-}
-
 void SpectrumAnalyzer::analyze(const float* samples, float* magnitudes) {
   for (int i = 0; i < kSize; ++i) input_[i] = samples[i] * window_[i];
-  kiss_fftr(config_, input_.data(), output_.data());
-  const kiss_fft_cpx* bins = output_.data();
+  fft_->transform(input_.data(), output_.data());
   for (int k = 0; k < kBins; ++k) {
-    magnitudes[k] = std::hypot(bins[k].r, bins[k].i) * scale_;
+    magnitudes[k] = std::hypot(output_[k].real(), output_[k].imag()) * scale_;
   }
   magnitudes[0] *= 0.5f;
 }
