@@ -1,12 +1,17 @@
-// Kalvor's audio library (libbass.so): the functions the program binds by name.
+// Kalvor's audio library (libbass.so on Linux, bass.dll on Windows): the functions the program
+// binds by name.
 //
-// Output goes through SDL2, files are decoded by libsndfile (MP3, WAV, FLAC, Ogg/Vorbis and the
-// other formats it reads), the spectrum comes from kissfft.
+// On Linux output goes through SDL2, files are decoded by libsndfile (MP3, WAV, FLAC, Ogg/Vorbis
+// and the other formats it reads), the spectrum comes from kissfft. On Windows output goes through
+// waveOut, WAV files are read by the library itself, MP3 is decoded by the Audio Compression
+// Manager's MP3 codec and FLAC by Media Foundation where Windows has a FLAC decoder.
 //
 // Conventions of this library:
 // - Device numbers start at 1. Device 1 is the system's default output, devices 2.. are the outputs
 //   the audio driver lists, in its order. -1 asks for the default (device 1). Device names stay
 //   valid until the process ends.
+// - File names are UTF-8 (on Linux they are passed on as they are). On Windows a name that is not
+//   valid UTF-8 is read in the ANSI code page.
 // - Stream handles count up from 1 and are never handed out twice in a process; 0 is no stream.
 //   Every call on 0, on a freed handle or on a handle from before BASS_Free fails and does nothing.
 // - Byte counts and positions are those of the decoded data as 16-bit interleaved PCM at the file's
@@ -28,7 +33,9 @@
 
 #include <stdint.h>
 
-#if defined(__GNUC__)
+#if defined(_WIN32)
+#define BASS_EXPORT  // bass.def lists the exports
+#elif defined(__GNUC__)
 #define BASS_EXPORT __attribute__((visibility("default")))
 #else
 #define BASS_EXPORT

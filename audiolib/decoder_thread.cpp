@@ -19,12 +19,12 @@ void DecoderThread::stop() {
 }
 
 void DecoderThread::wake() {
-  if (!pending_.exchange(true)) signal_.release();
+  if (!pending_.exchange(true)) signal_.give();
 }
 
 void DecoderThread::run() {
   for (;;) {
-    signal_.acquire();
+    signal_.wait();
     pending_.store(false);
     if (stopping_.load()) {
       finish_();

@@ -5,8 +5,9 @@
 
 #include <atomic>
 #include <functional>
-#include <semaphore>
 #include <thread>
+
+#include "wake_signal.h"
 
 namespace kalvor::audiolib {
 
@@ -26,8 +27,8 @@ class DecoderThread {
 
   std::function<void()> work_;
   std::function<void()> finish_;
-  std::binary_semaphore signal_{0};
-  // True from a wake() until the thread has taken the signal: keeps the semaphore at most 1.
+  WakeSignal signal_;
+  // True from a wake() until the thread has taken the signal, which is then given only once.
   std::atomic<bool> pending_{false};
   std::atomic<bool> stopping_{false};
   std::thread thread_;
