@@ -25,9 +25,26 @@ PACKAGES=(
 # Only for the end-to-end desktop test (tests/e2e), installed by `install-deps.sh --e2e`: a window
 # manager and a tool to close windows through it.
 E2E_PACKAGES=(openbox wmctrl)
-if [ "${1:-}" = "--e2e" ]; then
-  PACKAGES+=("${E2E_PACKAGES[@]}")
-fi
+# Only for the Windows edition, installed by `install-deps.sh --windows` (./test asks for them):
+# the mingw-w64 cross compilers and their zlib, the installer builder, and Wine with GStreamer's
+# plug-ins, through which Wine's Media Foundation decodes FLAC. Its tests run in the Chinese locale
+# (made by the tests themselves, from the locale sources above) and play into a PulseAudio server
+# of their own.
+WINDOWS_PACKAGES=(
+  gcc-mingw-w64-x86-64 g++-mingw-w64-x86-64 libz-mingw-w64-dev
+  nsis
+  wine wine64 gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+)
+for option in "$@"; do
+  case $option in
+    --e2e) PACKAGES+=("${E2E_PACKAGES[@]}") ;;
+    --windows) PACKAGES+=("${WINDOWS_PACKAGES[@]}") ;;
+    *)
+      echo "usage: $0 [--e2e] [--windows]" >&2
+      exit 2
+      ;;
+  esac
+done
 if [ -n "${KALVOR_EXTRA_PACKAGES:-}" ]; then
   read -r -a extra <<<"$KALVOR_EXTRA_PACKAGES"
   PACKAGES+=("${extra[@]}")

@@ -2,37 +2,17 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
-#include <fstream>
 #include <thread>
 
 #include "tests/support/wait_until.h"
 
 namespace kalvor::test {
 
-DiskCapture::DiskCapture(std::string path) : path_(std::move(path)) {
-  ::setenv("SDL_AUDIODRIVER", "disk", 1);
-  ::setenv("SDL_DISKAUDIOFILE", path_.c_str(), 1);
-}
-
-void DiskCapture::load() {
-  std::ifstream in(path_, std::ios::binary | std::ios::ate);
-  if (!in) {
-    samples_.clear();
-    return;
-  }
-  const auto size = static_cast<std::size_t>(in.tellg());
-  samples_.assign(size / sizeof(float) / 2 * 2, 0.0f);
-  in.seekg(0);
-  in.read(reinterpret_cast<char*>(samples_.data()),
-          static_cast<std::streamsize>(samples_.size() * sizeof(float)));
-}
-
 bool DiskCapture::wait_until(const std::function<bool(const DiskCapture&)>& condition,
                              std::chrono::milliseconds timeout) {
   return WaitUntil(
       [&] {
-        load();
+        read_recorded();
         return condition(*this);
       },
       timeout, [] { std::this_thread::sleep_for(std::chrono::milliseconds(20)); });

@@ -1,6 +1,8 @@
-// What reached the output device, recorded by SDL's "disk" driver: it writes every buffer the
-// library hands over (silence included while the device is paused) to a file, in real time. The
-// library opens the device as 32-bit float stereo.
+// What reached the output device, as 32-bit float stereo at 44.1 kHz. On Linux SDL's "disk" driver
+// writes every buffer the library hands over (silence included while the device is paused) to a
+// file, in real time. Under Wine the library plays into the test sound server's null sink, whose
+// monitor is recorded on a tape for the whole test run (tests/wine/sound-server.sh): a capture
+// is the part of the tape recorded from its construction until load().
 #pragma once
 
 #include <chrono>
@@ -16,13 +18,16 @@ class DiskCapture {
  public:
   static constexpr int kRate = 44100;
 
-  // Points the disk driver at path. Must run before the library starts SDL's audio (BASS_Init
-  // after a BASS_Free is fine: the library shuts SDL's audio down in BASS_Free).
+  // Points the disk driver at path (on Linux; under Wine it marks where the tape stands). Must run
+  // before the library starts SDL's audio (BASS_Init after a BASS_Free is fine: the library shuts
+  // SDL's audio down in BASS_Free).
   explicit DiskCapture(std::string path);
 
-  // Reads the file; call after BASS_Free, which closes the device and flushes it.
+  // False when nothing records the output (under Wine without the test sound server).
+  bool available() const;
+  // Reads what was recorded; call after BASS_Free, which closes the device and flushes it.
   void load();
-  // Reads the file again and again while the device writes it (in real time), until what it holds
+  // Reads what was recorded again and again while the device writes it (in real time), until it
   // satisfies the condition; false when it did not within the timeout.
   bool wait_until(const std::function<bool(const DiskCapture&)>& condition,
                   std::chrono::milliseconds timeout = std::chrono::seconds(10));
@@ -43,7 +48,11 @@ class DiskCapture {
   float largest_step(std::size_t begin, std::size_t end) const;
 
  private:
+  // Reads what has been recorded so far, without waiting for what is still on its way.
+  void read_recorded();
+
   std::string path_;
+  std::size_t mark_ = 0;  // the tape's length at construction, in bytes
   std::vector<float> samples_;
 };
 

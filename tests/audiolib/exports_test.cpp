@@ -8,27 +8,11 @@
 #include <sstream>
 #include <string>
 
+#include "tests/audiolib/library_functions.h"
+
 namespace {
 
-const std::set<std::string> kFunctions = {
-    "BASS_Init",
-    "BASS_Free",
-    "BASS_GetVersion",
-    "BASS_GetDeviceInfo",
-    "BASS_PluginLoad",
-    "BASS_StreamCreateFile",
-    "BASS_StreamFree",
-    "BASS_ChannelPlay",
-    "BASS_ChannelStop",
-    "BASS_ChannelPause",
-    "BASS_ChannelSetAttribute",
-    "BASS_ChannelGetLength",
-    "BASS_ChannelGetPosition",
-    "BASS_ChannelSetPosition",
-    "BASS_ChannelBytes2Seconds",
-    "BASS_ChannelSeconds2Bytes",
-    "BASS_ChannelGetData",
-};
+using kalvor::test::kLibraryFunctions;
 
 TEST(LibraryExports, DynamicSymbolTableHoldsExactlyTheSeventeenFunctions) {
   const std::string command = std::string("nm -D --defined-only '") + KALVOR_BASS_LIBRARY + "'";
@@ -44,14 +28,14 @@ TEST(LibraryExports, DynamicSymbolTableHoldsExactlyTheSeventeenFunctions) {
     (type == "T" ? functions : others).insert(name);
   }
   ASSERT_EQ(::pclose(pipe), 0) << command;
-  EXPECT_EQ(functions, kFunctions);
+  EXPECT_EQ(functions, kLibraryFunctions);
   EXPECT_TRUE(others.empty()) << "also exported: " << *others.begin();
 }
 
 TEST(LibraryExports, EveryFunctionBindsByName) {
   void* library = ::dlopen(KALVOR_BASS_LIBRARY, RTLD_NOW | RTLD_LOCAL);
   ASSERT_NE(library, nullptr) << ::dlerror();
-  for (const std::string& name : kFunctions) {
+  for (const std::string& name : kLibraryFunctions) {
     EXPECT_NE(::dlsym(library, name.c_str()), nullptr) << name;
   }
   using GetVersion = uint32_t (*)();

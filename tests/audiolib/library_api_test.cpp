@@ -1,5 +1,6 @@
-// The library's functions as the program calls them, on SDL's dummy driver (nothing is listened
-// to here): devices, handles, files that must be refused, lengths and positions, the spectrum.
+// The library's functions as the program calls them, on an output nobody listens to (SDL's dummy
+// driver; under Wine the test sound server): devices, handles, files that must be refused, lengths
+// and positions, the spectrum.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "audiolib/bass_library.h"
+#include "tests/audiolib/test_platform.h"
 #include "tests/audiolib/test_sound_files.h"
 #include "tests/support/wait_until.h"
 
@@ -23,7 +25,7 @@ using namespace std::chrono_literals;
 class LibraryApiTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    if (!UseSilentOutput()) GTEST_SKIP() << "no output to test with";
     ASSERT_NE(BASS_Init(-1, 44100, 0, nullptr, nullptr), 0);
   }
   void TearDown() override { BASS_Free(); }
@@ -44,15 +46,20 @@ TEST_F(LibraryApiTest, DevicesAreNumberedFromOne) {
   BASS_DEVICEINFO info{};
   ASSERT_EQ(BASS_GetDeviceInfo(1, &info), 1);
   ASSERT_NE(info.name, nullptr);
-  EXPECT_STREQ(info.driver, "dummy");
+  EXPECT_STREQ(info.driver, SilentOutputDriver());
   EXPECT_EQ(info.flags, BASS_DEVICE_ENABLED | BASS_DEVICE_DEFAULT | BASS_DEVICE_INIT);
   const char* const first_name = info.name;
-  // The dummy driver lists one output of its own.
-  ASSERT_EQ(BASS_GetDeviceInfo(2, &info), 1);
-  EXPECT_EQ(info.flags, BASS_DEVICE_ENABLED);
+  // The driver lists outputs of its own after the default one.
+  uint32_t last = 1;
+  while (last < 100 && BASS_GetDeviceInfo(last + 1, &info) == 1) {
+    ++last;
+    ASSERT_NE(info.name, nullptr);
+    EXPECT_EQ(info.flags, BASS_DEVICE_ENABLED) << info.name;
+  }
+  EXPECT_GE(last, 2u);
   BASS_DEVICEINFO untouched{"x", "y", 7};
   EXPECT_EQ(BASS_GetDeviceInfo(0, &untouched), 0);
-  EXPECT_EQ(BASS_GetDeviceInfo(3, &untouched), 0);
+  EXPECT_EQ(BASS_GetDeviceInfo(last + 1, &untouched), 0);
   EXPECT_EQ(BASS_GetDeviceInfo(200, &untouched), 0);
   EXPECT_EQ(BASS_GetDeviceInfo(static_cast<uint32_t>(-1), &untouched), 0);
   EXPECT_STREQ(untouched.name, "x");
@@ -86,7 +93,7 @@ TEST_F(LibraryApiTest, VersionIsFixedAndNoPluginLoads) {
 TEST_F(LibraryApiTest, EverySupportedFormatOpensWithItsExactLength) {
   const Tone stereo{.seconds = 1.0};
   const Tone mono22k{.seconds = 1.0, .rate = 22050, .channels = 1};
-  const std::string tagged = files_.mp3("tagged.mp3", stereo);
+  const std::string tagged = files_.mp3_cbr("tagged.mp3", stereo);
   TestSoundFiles::add_id3v2_tag(tagged, "欢呼掌声 Applause");
   struct Case {
     std::string path;
@@ -103,6 +110,10 @@ TEST_F(LibraryApiTest, EverySupportedFormatOpensWithItsExactLength) {
   };
   for (const Case& c : cases) {
     const uint32_t stream = open(c.path);
+    if (!LibraryDecodes(c.path.substr(c.path.rfind('.')))) {
+      EXPECT_EQ(stream, 0u) << c.path;  // refused cleanly where the platform has no decoder
+      continue;
+    }
     ASSERT_NE(stream, 0u) << c.path;
     EXPECT_EQ(BASS_ChannelGetLength(stream, BASS_POS_BYTE),
               static_cast<uint64_t>(c.tone.frames() * c.tone.channels * 2))

@@ -1,13 +1,16 @@
-// Plays files through the library with SDL's disk driver and examines what reached the device.
+// Plays files through the library and examines what reached the device (SDL's disk driver; under
+// Wine the recorded null sink of the test sound server).
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cmath>
 #include <functional>
 #include <numbers>
+#include <vector>
 
 #include "audiolib/bass_library.h"
 #include "tests/audiolib/disk_capture.h"
+#include "tests/audiolib/test_platform.h"
 #include "tests/audiolib/test_sound_files.h"
 #include "tests/support/wait_until.h"
 
@@ -20,7 +23,10 @@ using namespace std::chrono_literals;
 
 class PlaybackOutputTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_NE(BASS_Init(-1, kRate, 0, nullptr, nullptr), 0); }
+  void SetUp() override {
+    if (!capture_.available()) GTEST_SKIP() << "nothing records the output";
+    ASSERT_NE(BASS_Init(-1, kRate, 0, nullptr, nullptr), 0);
+  }
   void TearDown() override { BASS_Free(); }
 
   uint32_t open(const std::string& path) {
@@ -191,13 +197,15 @@ TEST_F(PlaybackOutputTest, EndedStreamStaysValidAndRestarts) {
   EXPECT_LT(deviation(capture, *second, short_tone, 1.0), 1e-3);
 }
 
-// Files at other rates are converted to the device rate: same pitch, same duration.
+// Files of every format play whole; those at other rates are converted to the device rate: same
+// pitch, same duration.
 struct RateCase {
   const char* name;
   const char* extension;
   int rate;
   int channels;
   std::string (TestSoundFiles::*write)(const std::string&, const Tone&);
+  bool tagged = false;  // with an ID3v2 tag in front
 };
 
 void PrintTo(const RateCase& c, std::ostream* os) {
@@ -214,7 +222,9 @@ TEST_P(ResamplingTest, KeepsPitchAndDuration) {
                   .seconds = 0.5,
                   .rate = c.rate,
                   .channels = c.channels};
-  const uint32_t stream = open((files_.*c.write)(std::string(c.name) + c.extension, tone));
+  const std::string path = (files_.*c.write)(std::string(c.name) + c.extension, tone);
+  if (c.tagged) TestSoundFiles::add_id3v2_tag(path, "欢呼掌声");
+  const uint32_t stream = open(path);
   ASSERT_NE(BASS_ChannelPlay(stream, 1), 0);
   ASSERT_TRUE(played_to_end(stream));
   const DiskCapture& capture = finish();
@@ -230,13 +240,23 @@ TEST_P(ResamplingTest, KeepsPitchAndDuration) {
   EXPECT_NEAR(hz, tone.frequency, tone.frequency * 0.01);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Formats, ResamplingTest,
-    ::testing::Values(RateCase{"Wav48kStereo", ".wav", 48000, 2, &TestSoundFiles::wav},
-                      RateCase{"Ogg48kStereo", ".ogg", 48000, 2, &TestSoundFiles::ogg},
-                      RateCase{"Mp3Mono22k", ".mp3", 22050, 1, &TestSoundFiles::mp3},
-                      RateCase{"Flac32kMono", ".flac", 32000, 1, &TestSoundFiles::flac}),
-    [](const auto& info) { return std::string(info.param.name); });
+std::vector<RateCase> PlayableRateCases() {
+  const RateCase all[] = {
+      {"Wav48kStereo", ".wav", 48000, 2, &TestSoundFiles::wav},
+      {"Ogg48kStereo", ".ogg", 48000, 2, &TestSoundFiles::ogg},
+      {"Mp3Mono22k", ".mp3", 22050, 1, &TestSoundFiles::mp3},
+      {"Mp3Cbr44kTagged", ".mp3", 44100, 2, &TestSoundFiles::mp3_cbr, true},
+      {"Flac32kMono", ".flac", 32000, 1, &TestSoundFiles::flac},
+  };
+  std::vector<RateCase> cases;
+  for (const RateCase& c : all) {
+    if (LibraryDecodes(c.extension)) cases.push_back(c);
+  }
+  return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, ResamplingTest, ::testing::ValuesIn(PlayableRateCases()),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace kalvor::test

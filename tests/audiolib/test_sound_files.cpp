@@ -1,7 +1,5 @@
 #include "tests/audiolib/test_sound_files.h"
 
-#include <gtest/gtest.h>
-#include <sndfile.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -28,6 +26,15 @@ std::string text_frame(const std::string& id, const std::string& utf8) {
 
 }  // namespace
 
+std::filesystem::path PathFromUtf8(const std::string& utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string Utf8FromPath(const std::filesystem::path& path) {
+  const std::u8string utf8 = path.u8string();
+  return std::string(utf8.begin(), utf8.end());
+}
+
 double Tone::sample(long frame) const {
   const double t = static_cast<double>(frame) / rate;
   return dc + amplitude * std::sin(2.0 * std::numbers::pi * frequency * t + phase);
@@ -44,57 +51,17 @@ TestSoundFiles::~TestSoundFiles() {
   std::filesystem::remove_all(dir_, ignored);
 }
 
-std::string TestSoundFiles::write(const std::string& name, int format, const Tone& tone) {
-  const std::string path = (dir_ / name).string();
-  SF_INFO info{};
-  info.samplerate = tone.rate;
-  info.channels = tone.channels;
-  info.format = format;
-  SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-  EXPECT_NE(file, nullptr) << path << ": " << sf_strerror(nullptr);
-  if (file == nullptr) return path;
-  if ((format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG) {
-    int mode = SF_BITRATE_MODE_VARIABLE;
-    sf_command(file, SFC_SET_BITRATE_MODE, &mode, sizeof mode);
-  }
-  std::vector<float> frames(static_cast<std::size_t>(tone.frames() * tone.channels));
-  for (long f = 0; f < tone.frames(); ++f) {
-    for (int c = 0; c < tone.channels; ++c) {
-      frames[f * tone.channels + c] = static_cast<float>(tone.sample(f));
-    }
-  }
-  EXPECT_EQ(sf_writef_float(file, frames.data(), tone.frames()), tone.frames());
-  sf_close(file);
-  return path;
-}
-
-std::string TestSoundFiles::wav(const std::string& name, const Tone& tone) {
-  return write(name, SF_FORMAT_WAV | SF_FORMAT_PCM_16, tone);
-}
-
-std::string TestSoundFiles::flac(const std::string& name, const Tone& tone) {
-  return write(name, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, tone);
-}
-
-std::string TestSoundFiles::ogg(const std::string& name, const Tone& tone) {
-  return write(name, SF_FORMAT_OGG | SF_FORMAT_VORBIS, tone);
-}
-
-std::string TestSoundFiles::mp3(const std::string& name, const Tone& tone) {
-  return write(name, SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, tone);
-}
-
 void TestSoundFiles::add_id3v2_tag(const std::string& path, const std::string& title) {
   const std::string frames = text_frame("TIT2", title) + text_frame("TPE1", "Kalvor 测试") +
                              std::string(1024, '\0');  // padding, as taggers leave it
   const std::string header =
       std::string("ID3\x04\x00\x00", 6) + syncsafe(static_cast<std::uint32_t>(frames.size()));
-  WriteFile(path, header + frames + ReadFile(path));
+  WriteFile(PathFromUtf8(path), header + frames + ReadFile(PathFromUtf8(path)));
 }
 
 std::string TestSoundFiles::bytes(const std::string& name, const std::string& content) {
-  const std::string path = (dir_ / name).string();
-  WriteFile(path, content);
+  const std::string path = Utf8FromPath(dir_ / PathFromUtf8(name));
+  WriteFile(PathFromUtf8(path), content);
   return path;
 }
 
@@ -107,13 +74,13 @@ std::string TestSoundFiles::random_bytes(const std::string& name, std::size_t si
 
 std::string TestSoundFiles::truncated_copy(const std::string& source, const std::string& name,
                                            std::size_t size) {
-  return bytes(name, ReadFile(source).substr(0, size));
+  return bytes(name, ReadFile(PathFromUtf8(source)).substr(0, size));
 }
 
 std::string TestSoundFiles::folder(const std::string& name) {
-  const std::filesystem::path path = dir_ / name;
+  const std::filesystem::path path = dir_ / PathFromUtf8(name);
   std::filesystem::create_directories(path);
-  return path.string();
+  return Utf8FromPath(path);
 }
 
 }  // namespace kalvor::test

@@ -1,5 +1,8 @@
-// Sound files made at test time in a private temporary folder: tones written with libsndfile in
-// every format the library reads, tagged MP3s, and files that are not audio at all.
+// Sound files made at test time in a private temporary folder: tones in every format the library
+// reads, tagged MP3s, and files that are not audio at all. Paths are UTF-8 on every platform.
+// On Linux the tones are written with libsndfile. The Windows tests cannot do that: their WAV
+// files are written here, the other formats are made with sox and lame when the tests are built
+// (make_premade_sounds.sh) and copied from there, so only the tones listed there exist.
 #pragma once
 
 #include <filesystem>
@@ -7,6 +10,9 @@
 #include <vector>
 
 namespace kalvor::test {
+
+std::filesystem::path PathFromUtf8(const std::string& utf8);
+std::string Utf8FromPath(const std::filesystem::path& path);
 
 struct Tone {
   double frequency = 440.0;  // 0 gives a constant level (dc)
@@ -34,9 +40,10 @@ class TestSoundFiles {
   std::string wav(const std::string& name, const Tone& tone);
   std::string flac(const std::string& name, const Tone& tone);
   std::string ogg(const std::string& name, const Tone& tone);
-  // Variable bit rate MP3 through libsndfile's LAME writer; it carries a LAME header, so decoders
-  // know the exact frame count.
+  // Variable and constant bit rate MP3 made by LAME; they carry a LAME header, so decoders know
+  // the exact frame count.
   std::string mp3(const std::string& name, const Tone& tone);
+  std::string mp3_cbr(const std::string& name, const Tone& tone);
   // Puts an ID3v2.4 tag (UTF-8 title and artist, plus padding) in front of an MP3.
   static void add_id3v2_tag(const std::string& path, const std::string& title);
 
@@ -46,8 +53,6 @@ class TestSoundFiles {
   std::string folder(const std::string& name);
 
  private:
-  std::string write(const std::string& name, int format, const Tone& tone);
-
   std::filesystem::path dir_;
 };
 

@@ -1,0 +1,41 @@
+# The Windows edition's tests: GoogleTest from Debian's sources built with the cross compiler, the
+# test programs run by CTest under Wine (wine-run.sh, in a Wine prefix of this build folder).
+# Tests that play sound use a private PulseAudio server with a recorded null sink, started once
+# for the run (sound-server.sh) and used by one test at a time.
+set(KALVOR_WINE_STATE ${CMAKE_BINARY_DIR}/wine)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_SOURCE_DIR}/wine/wine-run.sh ${KALVOR_WINE_STATE})
+
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+include(GoogleTest)
+# Includes are written from the top of the source tree, as in the Linux build.
+include_directories(${PROJECT_SOURCE_DIR})
+
+add_library(kalvor_test_environment OBJECT support/test_environment_win32.cpp)
+link_libraries(kalvor_test_environment)
+
+add_test(NAME wine_sound_server_start
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/wine/sound-server.sh start ${KALVOR_WINE_STATE})
+add_test(NAME wine_sound_server_stop
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/wine/sound-server.sh stop ${KALVOR_WINE_STATE})
+set_tests_properties(wine_sound_server_start PROPERTIES FIXTURES_SETUP wine_sound LABELS windows)
+set_tests_properties(wine_sound_server_stop PROPERTIES FIXTURES_CLEANUP wine_sound LABELS windows)
+
+# Discovery runs the programs at test time (a build needs no Wine), and the properties below are
+# set by a file CTest reads after the discovered lists, as gtest_discover_tests cannot pass a
+# list-valued property.
+function(kalvor_windows_tests target)
+  cmake_parse_arguments(ARG "SOUND" "" "" ${ARGN})
+  gtest_discover_tests(${target} TEST_PREFIX "windows." DISCOVERY_MODE PRE_TEST
+                       DISCOVERY_TIMEOUT 120)
+  set(properties LABELS windows)
+  if(ARG_SOUND)
+    list(APPEND properties FIXTURES_REQUIRED wine_sound RESOURCE_LOCK wine_sound_sink)
+  endif()
+  set(file "${CMAKE_CURRENT_BINARY_DIR}/${target}_properties.cmake")
+  file(WRITE "${file}" "set_tests_properties(\${${target}_TESTS} PROPERTIES ${properties})\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${file}")
+endfunction()
+
+add_subdirectory(audiolib)

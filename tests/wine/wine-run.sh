@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Runs a Windows test program under Wine, as CTest's emulator for the Windows edition:
+#   wine-run.sh STATE_DIR PROGRAM.exe [ARGUMENTS...]
+# STATE_DIR (in the build folder) holds the build's own Wine prefix, made on first use (which takes
+# a few seconds) and kept, and the test sound server of sound-server.sh when one runs. Programs
+# run with the ANSI code page 936 (LANG=zh_CN.UTF-8), so the A functions speak GBK as on a Chinese
+# Windows, and with Wine's PulseAudio driver, pointed at the test sound server when there is one.
+set -euo pipefail
+state=$1
+shift
+mkdir -p "$state"
+state=$(cd "$state" && pwd)
+
+export WINEPREFIX="$state/prefix"
+export WINEDEBUG=-all
+export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+# No Mono or Gecko installers: tests need neither .NET nor a browser engine.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+
+if [ ! -f "$WINEPREFIX/.kalvor-ready" ]; then
+  # Tests running side by side wait for the one that makes the prefix.
+  exec 8>"$state/prefix.lock"
+  flock 8
+  if [ ! -f "$WINEPREFIX/.kalvor-ready" ]; then
+    rm -rf "$WINEPREFIX"
+    wineboot --init >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /d pulse /f >/dev/null 2>&1
+    wineserver --wait
+    touch "$WINEPREFIX/.kalvor-ready"
+  fi
+  exec 8>&-
+fi
+
+if [ -f "$state/sound/env" ]; then
+  # shellcheck source=/dev/null
+  . "$state/sound/env"
+  export PULSE_SERVER KALVOR_TEST_TAPE
+else
+  # Without the test sound server, no sound server of the caller's session either.
+  export PULSE_SERVER="unix:$state/no-sound-server"
+fi
+exec wine "$@"
