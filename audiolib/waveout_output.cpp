@@ -92,6 +92,7 @@ void WaveOutOutput::start() {
   std::lock_guard lock(mutex_);
   if (running_) return;
   running_ = true;
+  silent_left_ = 0;
   // A device that starts again drops its first few milliseconds (under Wine at least), so it
   // starts with silence. The first mix comes when that silence is handed back, by which time a
   // call made right after play (a volume, a stop) has landed.
@@ -104,6 +105,7 @@ void WaveOutOutput::start() {
 void WaveOutOutput::stop() {
   std::lock_guard lock(mutex_);
   running_ = false;
+  silent_left_ = kBuffers;
 }
 
 void WaveOutOutput::run() {
@@ -113,7 +115,13 @@ void WaveOutOutput::run() {
     WaitForSingleObject(returned_, INFINITE);
     std::lock_guard lock(mutex_);
     if (closing_) return;
-    if (running_) refill_locked();
+    if (running_) {
+      refill_locked();
+    } else {
+      // The sound that is queued plays out with silence behind it: a device whose queue runs dry
+      // may cut or delay its last milliseconds (Wine's does).
+      while (silent_left_ > 0 && queue_next_locked(false)) --silent_left_;
+    }
   }
 }
 

@@ -1,7 +1,8 @@
 // Output through the waveOut functions of winmm: device 1 is the wave mapper (the system's default
 // output), the listed outputs are the waveOut devices in their order. The library's own thread
 // keeps a few period-sized buffers of 16-bit stereo queued, refilling each as the system hands it
-// back (it signals an event); while stopped it refills nothing and the queue plays out.
+// back (it signals an event). Stopped, it queues one queue's worth of silence behind the sound and
+// then nothing. The queue is what a change (a new sound, a stop, a volume) waits behind.
 #pragma once
 
 #include <windows.h>
@@ -34,7 +35,8 @@ class WaveOutOutput : public AudioOutput {
   void stop() override;
 
  private:
-  // Enough queued periods to ride out a late wake-up of the refilling thread.
+  // Enough queued periods (93 ms at 44.1 kHz) to ride out a late wake-up of the refilling thread
+  // on a busy machine.
   static constexpr int kBuffers = 16;
   static constexpr int kLeadInBuffers = 2;
 
@@ -62,6 +64,7 @@ class WaveOutOutput : public AudioOutput {
   std::mutex mutex_;  // held while mixing, so stop() returns only after a mix has ended
   bool running_ = false;
   bool closing_ = false;
+  int silent_left_ = 0;  // silent buffers still to queue after a stop
 };
 
 }  // namespace kalvor::audiolib

@@ -18,8 +18,7 @@ bool LibraryDecodes(const std::string& extension);
 // Whether its decoder of that kind reads after a seek exactly what it read there from the start.
 bool LibrarySeeksExactly(const std::string& extension);
 
-// The memory the process holds, as the platform counts it: bytes allocated on the heap on Linux,
-// the private bytes on Windows.
+// The bytes the process has allocated on its heaps.
 std::size_t ProcessMemoryBytes();
 
 }  // namespace kalvor::test

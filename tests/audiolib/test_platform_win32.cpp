@@ -1,8 +1,7 @@
 #include <windows.h>
-// after windows.h, which it builds on
-#include <psapi.h>
 
 #include <cstdlib>
+#include <vector>
 
 #include "tests/audiolib/test_platform.h"
 
@@ -27,11 +26,20 @@ bool LibrarySeeksExactly(const std::string& extension) {
 }
 
 std::size_t ProcessMemoryBytes() {
-  PROCESS_MEMORY_COUNTERS_EX counters{};
-  counters.cb = sizeof counters;
-  GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                       sizeof counters);
-  return counters.PrivateUsage;
+  // What is allocated in every heap of the process: the C runtime's and those of the system's
+  // libraries (Wine does not count a process's private bytes).
+  std::vector<HANDLE> heaps(GetProcessHeaps(0, nullptr) + 16);
+  heaps.resize(GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data()));
+  std::size_t total = 0;
+  for (HANDLE heap : heaps) {
+    if (!HeapLock(heap)) continue;
+    PROCESS_HEAP_ENTRY entry{};
+    while (HeapWalk(heap, &entry)) {
+      if ((entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) != 0) total += entry.cbData;
+    }
+    HeapUnlock(heap);
+  }
+  return total;
 }
 
 }  // namespace kalvor::test
