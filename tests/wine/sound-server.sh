@@ -29,6 +29,10 @@ stop() {
   rm -f "$dir/env"
   stop_pidfile "$dir/parec.pid"
   stop_pidfile "$dir/pulseaudio.pid"
+  if [ -f "$dir/runtime" ]; then
+    rm -rf "$(cat "$dir/runtime")"
+    rm -f "$dir/runtime"
+  fi
   return 0
 }
 
@@ -52,10 +56,12 @@ for tool in pulseaudio pactl parec; do
 done
 stop  # what an interrupted run left behind
 rm -rf "$dir"
-mkdir -p "$dir/run"
-chmod 700 "$dir/run"
-socket="$dir/run/pulse.sock"
-export XDG_RUNTIME_DIR="$dir/run" PULSE_SERVER="unix:$socket"
+mkdir -p "$dir"
+# The server's socket lives in a short folder of its own: socket paths may not be long.
+runtime=$(mktemp -d /tmp/kalvor-wine-sound.XXXXXX)
+echo "$runtime" >"$dir/runtime"
+socket="$runtime/pulse.sock"
+export XDG_RUNTIME_DIR="$runtime" PULSE_SERVER="unix:$socket"
 # setsid: the server outlives this script, and a terminal's signals do not reach it.
 setsid pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --disallow-exit \
   --log-target=file:"$dir/pulseaudio.log" \
