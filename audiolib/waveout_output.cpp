@@ -93,6 +93,15 @@ void WaveOutOutput::start() {
   if (running_) return;
   running_ = true;
   silent_left_ = 0;
+  // While the last sound (or the silence behind it) is still playing, mixing just goes on behind
+  // it: pausing the device now would lose what it has queued (Wine's does).
+  const bool playing = std::any_of(buffers_.begin(), buffers_.end(), [](const Buffer& buffer) {
+    return buffer.queued && (buffer.header.dwFlags & WHDR_DONE) == 0;
+  });
+  if (playing) {
+    SetEvent(returned_);
+    return;
+  }
   // A device that starts again drops its first few milliseconds (under Wine at least), so it
   // starts with silence. The first mix comes when that silence is handed back, by which time a
   // call made right after play (a volume, a stop) has landed.

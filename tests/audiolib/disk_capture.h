@@ -25,7 +25,12 @@ class DiskCapture {
 
   // False when nothing records the output (under Wine without the test sound server).
   bool available() const;
-  // Reads what was recorded; call after BASS_Free, which closes the device and flushes it.
+  // Waits until what the library has handed to the device so far has been recorded; call before
+  // BASS_Free. SDL's disk driver writes out what it holds when the device closes; Wine's waveOut
+  // drops what is still queued, so under Wine this waits until the tape has run on for longer
+  // than the way from the library to the tape takes.
+  void drain();
+  // Reads what was recorded; call after BASS_Free, which closes the device.
   void load();
   // Reads what was recorded again and again while the device writes it (in real time), until it
   // satisfies the condition; false when it did not within the timeout.

@@ -14,6 +14,8 @@ bool DiskCapture::available() const {
   return true;
 }
 
+void DiskCapture::drain() {}
+
 void DiskCapture::load() {
   read_recorded();
 }

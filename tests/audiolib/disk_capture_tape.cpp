@@ -2,18 +2,18 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
 #include "tests/audiolib/disk_capture.h"
 #include "tests/audiolib/test_sound_files.h"
+#include "tests/support/wait_until.h"
 
 namespace kalvor::test {
 
 namespace {
 
 constexpr std::size_t kFrameBytes = 2 * sizeof(float);
-// Sound handed to Wine reaches the tape this much later at most; load() waits for it.
-constexpr auto kLatency = std::chrono::milliseconds(400);
+// Sound handed to Wine reaches the tape within this much of the tape's time.
+constexpr std::size_t kLatencyFrames = DiskCapture::kRate * 4 / 10;
 
 std::string tape_path() {
   const char* tape = std::getenv("KALVOR_TEST_TAPE");
@@ -36,8 +36,13 @@ bool DiskCapture::available() const {
   return !path_.empty();
 }
 
+void DiskCapture::drain() {
+  const std::size_t now = tape_length(path_);
+  WaitUntil([&] { return tape_length(path_) >= now + kLatencyFrames * kFrameBytes; },
+            std::chrono::seconds(10));
+}
+
 void DiskCapture::load() {
-  std::this_thread::sleep_for(kLatency);
   read_recorded();
 }
 

@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "bass_library.h"
-#include "test_platform.h"
-#include "test_sound_files.h"
+#include "audiolib/bass_library.h"
+#include "tests/audiolib/test_platform.h"
+#include "tests/audiolib/test_sound_files.h"
 
 namespace kalvor::test {
 namespace {

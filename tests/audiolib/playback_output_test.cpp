@@ -60,6 +60,7 @@ class PlaybackOutputTest : public ::testing::Test {
 
   // Closes the device and reads everything it was given.
   DiskCapture& finish() {
+    capture_.drain();
     BASS_Free();
     capture_.load();
     return capture_;

@@ -82,6 +82,18 @@ fi
 setsid parec --device=kalvortest.monitor --format=float32le --rate=44100 --channels=2 \
   --latency-msec=10 >"$dir/tape.raw" 2>"$dir/parec.log" </dev/null &
 echo $! >"$dir/parec.pid"
+# parec takes a moment (up to two seconds here) before its first frames arrive; a test that
+# played before then would find nothing recorded.
+for _ in $(seq 100); do
+  [ -s "$dir/tape.raw" ] && break
+  sleep 0.1
+done
+if [ ! -s "$dir/tape.raw" ]; then
+  echo "parec records nothing:"
+  cat "$dir/parec.log"
+  stop
+  exit 1
+fi
 # Wine's drive Z: is the root of the Linux file system.
 cat >"$dir/env" <<ENV
 PULSE_SERVER='unix:$socket'
