@@ -1,11 +1,13 @@
 #include "app/startup_sequence.h"
 
+#include "app/command_line.h"
 #include "audio/audio_front_end.h"
 #include "board/board_setup.h"
 #include "board/hotkey_targets.h"
 #include "board/main_window_form.h"
 #include "board/main_window_handlers.h"
 #include "platform/platform_services.h"
+#include "platform/qt/command_socket_server.h"
 #include "resources/deployment.h"
 
 namespace kalvor {
@@ -28,6 +30,8 @@ int StartupSequence::Run(PlatformServices& platform) {
   if (!platform.LoadWindow(MainWindowForm::kName, false)) {
     platform.FatalError("载入启动窗口失败");
   }
+  // Requests from the command line (kalvor --key F3, kalvor --stop) reach the board from here on.
+  const auto commands = CommandLine::Listen();
   // Until the last window is gone; the platform then runs the exit clean-up.
   return platform.RunEventLoop();
 }

@@ -13,6 +13,7 @@ PACKAGES=(
   libgtest-dev googletest
   fonts-wqy-microhei
   xvfb xdotool x11-utils
+  dbus-daemon
   sox libsox-fmt-mp3 zip unzip
   imagemagick
   desktop-file-utils appstream

@@ -14,6 +14,12 @@ void GlobalHotkeyService::SetBackendFactory(BackendFactory factory) {
   if (!backendMade_) factory_ = std::move(factory);
 }
 
+void GlobalHotkeyService::ReleaseBackend() {
+  backend_.reset();
+  backendMade_ = false;
+  granted_.clear();
+}
+
 HotkeyBackend* GlobalHotkeyService::Backend() {
   if (!backendMade_) {
     backendMade_ = true;
@@ -56,30 +62,41 @@ std::int32_t GlobalHotkeyService::Register(std::int32_t hostHandle, std::int32_t
   lastIssuedId_ = id;
   HotkeyBackend* backend = Backend();
   if (backend == nullptr || !backend->Grab(id, flags, keyCode)) return 0;
-  hostOfId_[id] = hostHandle;
+  granted_[id] = {hostHandle, flags, keyCode};
   return id;
 }
 
 bool GlobalHotkeyService::Unregister(std::int32_t hostHandle, std::int32_t id) {
   bool released = false;
-  auto it = hostOfId_.find(id);
-  if (it != hostOfId_.end() && it->second == hostHandle) {
+  auto it = granted_.find(id);
+  if (it != granted_.end() && it->second.host == hostHandle) {
     HotkeyBackend* backend = Backend();
     released = backend != nullptr && backend->Ungrab(id);
-    if (released) hostOfId_.erase(it);
+    if (released) granted_.erase(it);
   }
   --activeCount_;
   if (watchedHost_ != 0 && activeCount_ == 0) watchedHost_ = 0;
+  if (activeCount_ == 0 && backend_) backend_->ReleasedAll();
   return released;
 }
 
 void GlobalHotkeyService::Deliver(std::int32_t id) {
   if (watchedHost_ == 0) return;
-  auto it = hostOfId_.find(id);
-  if (it == hostOfId_.end() || it->second != watchedHost_) return;
+  auto it = granted_.find(id);
+  if (it == granted_.end() || it->second.host != watchedHost_) return;
   // Every id from the first one up to the last issued is a candidate; the pressed one is told to
   // the receiver, anything outside that range is not.
   if (id > kIdBase && id <= lastIssuedId_) Platform().RaiseFeedback(receiver_, id, 0);
+}
+
+bool GlobalHotkeyService::PressKey(std::int32_t keyCode) {
+  for (const auto& [id, grant] : granted_) {
+    if (grant.keyCode == keyCode && grant.flags == 0 && grant.host == watchedHost_) {
+      Deliver(id);
+      return true;
+    }
+  }
+  return false;
 }
 
 GlobalHotkeyService& HotkeyService() {

@@ -31,6 +31,9 @@ class GlobalHotkeyService {
 
   // Only takes effect before the backend has been made.
   void SetBackendFactory(BackendFactory factory);
+  // The desktop connection ends (the platform goes away): the backend and every grab it holds go
+  // with it. A later registration makes a new backend.
+  void ReleaseBackend();
   bool HasBackendFactory() const { return static_cast<bool>(factory_); }
 
   // Modifiers: 0 none, 1 Ctrl, 2 Shift, 3 Ctrl+Shift, 4 Alt, 5 Ctrl+Alt, 6 Shift+Alt; any other
@@ -44,6 +47,10 @@ class GlobalHotkeyService {
   // A press of the key grabbed under id: raises the receiver's feedback event with (id, 0) before
   // returning, when id is one this service issued for the watched host.
   void Deliver(std::int32_t id);
+  // A press of the key with this virtual-key code and no modifier that did not come from the
+  // desktop (the command line): delivered under the id that key is held by, exactly as a real
+  // press of it. Nothing happens when no such key is held. False when nothing was delivered.
+  bool PressKey(std::int32_t keyCode);
 
   static std::uint32_t TranslateModifiers(std::int32_t modifiers);
 
@@ -62,7 +69,12 @@ class GlobalHotkeyService {
   std::int32_t activeCount_ = 0;
   std::int32_t receiver_ = 0;
   std::int32_t watchedHost_ = 0;
-  std::map<std::int32_t, std::int32_t> hostOfId_;  // granted ids and the host they were made for
+  struct Grant {
+    std::int32_t host = 0;
+    std::uint32_t flags = 0;
+    std::int32_t keyCode = 0;
+  };
+  std::map<std::int32_t, Grant> granted_;  // by id: what each granted id holds, for which host
 };
 
 // The service of this process.

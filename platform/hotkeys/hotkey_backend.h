@@ -29,6 +29,9 @@ class HotkeyBackend {
   virtual bool Grab(std::int32_t id, std::uint32_t modifiers, std::int32_t keyCode) = 0;
   // Releases the grab made under id; false when id holds none.
   virtual bool Ungrab(std::int32_t id) = 0;
+  // Every key registered through the service has been unregistered again (the hotkeys were
+  // switched off, refused keys included). A backend that holds a desktop session closes it here.
+  virtual void ReleasedAll() {}
 
   // Called on the user-interface thread once per press of a grabbed key; a key held down reports
   // one press, not one per auto-repeat.

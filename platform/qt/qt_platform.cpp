@@ -13,8 +13,8 @@
 #include <optional>
 
 #include "platform/core/platform_seam.h"
+#include "platform/hotkeys/desktop_hotkey_backend.h"
 #include "platform/hotkeys/global_hotkey_service.h"
-#include "platform/hotkeys/xcb_hotkey_backend.h"
 #include "platform/qt/qt_control_factory.h"
 #include "platform/qt/qt_control_properties.h"
 #include "platform/qt/qt_drawing_layer.h"
@@ -103,6 +103,8 @@ QtPlatform::~QtPlatform() {
   retired_.clear();
   handles_.clear();
   router_.reset();
+  // The hotkey backend may hold a desktop connection that needs the application to close.
+  DesktopHotkeyService().ReleaseBackend();
   SetDrawingLayer(nullptr);
   SetPlatform(nullptr);
   ownedApp_.reset();
@@ -598,20 +600,6 @@ std::int32_t QtPlatform::ExecuteWithVerb(std::int32_t verb, std::string_view tar
 
 // ---------------------------------------------------------------------------------------------
 // Global hotkeys: the place where the hotkey service is wired in.
-
-namespace {
-
-// The hotkey service of this process, with the desktop's backend made at its first registration:
-// X11 key grabs.
-GlobalHotkeyService& DesktopHotkeyService() {
-  GlobalHotkeyService& service = HotkeyService();
-  if (!service.HasBackendFactory()) {
-    service.SetBackendFactory([] { return std::make_unique<XcbHotkeyBackend>(); });
-  }
-  return service;
-}
-
-}  // namespace
 
 std::int32_t QtPlatform::RegisterGlobalHotkey(std::int32_t hostHandle, std::int32_t receiverHandle,
                                               std::int32_t modifiers, std::int32_t keyCode) {

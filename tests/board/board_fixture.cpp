@@ -131,8 +131,13 @@ std::string CaptureFile(std::string_view tag) {
       .string();
 }
 
-float LoudestSample(const std::string& captureFile) {
-  const std::string bytes = ReadFile(captureFile);
+float LoudestSample(const std::string& captureFile, double lastSeconds) {
+  std::string bytes = ReadFile(captureFile);
+  const std::size_t frame = 2 * sizeof(float);
+  const std::size_t frames = bytes.size() / frame;
+  const std::size_t kept =
+      lastSeconds > 0 ? std::min(frames, static_cast<std::size_t>(lastSeconds * 44100)) : frames;
+  bytes.erase(0, (frames - kept) * frame);
   float loudest = 0;
   for (std::size_t i = 0; i + sizeof(float) <= bytes.size(); i += sizeof(float)) {
     float sample;

@@ -76,7 +76,8 @@ int RunBoardTests(int argc, char** argv, const std::string& captureFile = {});
 
 // A file for SDL's disk driver to write the device's output to, unique to this process.
 std::string CaptureFile(std::string_view tag);
-// The loudest sample of what the disk driver wrote (32-bit float stereo).
-float LoudestSample(const std::string& captureFile);
+// The loudest sample of what the disk driver wrote (32-bit float stereo at 44.1 kHz), of all of
+// it or of its last `lastSeconds` only.
+float LoudestSample(const std::string& captureFile, double lastSeconds = 0);
 
 }  // namespace kalvor::test

@@ -7,7 +7,7 @@
 #     its audio library were loaded from,
 #   - clicks "欢呼掌声" and, a second and a half later, "停止播放", recording the sink's monitor
 #     across both: sound before the stop, silence after it while the applause would still play;
-#     then presses F3 (bound in data.ini), which must be heard,
+#     then presses F3 (bound in data.ini) and runs `kalvor --key F3`, each of which must be heard,
 #   - moves the volume slider with the keyboard, toggles "置顶/取消" and clicks "联系作者",
 #   - closes the window through the window manager and checks the process ended and data.ini,
 #   - starts it once more with no sound server at all: it starts and only playing reports
@@ -408,7 +408,14 @@ no_error_box || fail "F3 showed an error box (the sound did not open)"
 louder "$f3_rms" 0.01 && louder "$f3_peak" 0.1 &&
   pass "F3 played the bound sound (RMS $f3_rms, peak $f3_peak)" ||
   fail "F3 was not heard (RMS $f3_rms, peak $f3_peak)"
-click_at "$stop_x" "$stop_y"
+# The same key from the command line, as a compositor's key binding would run it.
+/usr/bin/kalvor --stop || fail "kalvor --stop ended with $?"
+record cli /usr/bin/kalvor --key F3
+cli_rms=$rms_ cli_peak=$peak_
+louder "$cli_rms" 0.01 && louder "$cli_peak" 0.1 &&
+  pass "kalvor --key F3 played the bound sound (RMS $cli_rms, peak $cli_peak)" ||
+  fail "kalvor --key F3 was not heard (RMS $cli_rms, peak $cli_peak)"
+/usr/bin/kalvor --stop || fail "kalvor --stop ended with $?"
 
 # --- 3. Always on top, the chat address, the volume slider ----------------------------------------
 # Page 1's "置顶/取消" has never done anything; the one on page 2 works. Ctrl+Tab, with the focus

@@ -31,7 +31,9 @@ class FakeBackend : public HotkeyBackend {
     return true;
   }
   bool Ungrab(std::int32_t id) override { return grabs.erase(id) == 1; }
+  void ReleasedAll() override { ++releasedAll; }
   void Press(std::int32_t id) { ReportPress(id); }
+  int releasedAll = 0;
 };
 
 class GlobalHotkeyServiceTest : public ::testing::Test {
@@ -135,6 +137,27 @@ TEST_F(GlobalHotkeyServiceTest, OnlyTheWatchedHostIsHeardAndWatchingEndsAtCountZ
   EXPECT_EQ(service.WatchedHost(), 101);
   backend_->Press(again);
   EXPECT_EQ(platform_.raised, (std::vector<RaisedFeedback>{{200, again, 0}}));
+}
+
+// A key handed in from the command line goes the way of the real key, under the id it is held by.
+TEST_F(GlobalHotkeyServiceTest, AKeyPressedByCodeIsDeliveredUnderTheIdHoldingIt) {
+  refusedKeys_ = {kF5};
+  GlobalHotkeyService& service = Service();
+  const std::int32_t f1 = service.Register(100, 200, 0, kF1);
+  const std::int32_t ctrlF2 = service.Register(100, 200, 1, kF1 + 1);
+  service.Register(100, 200, 0, kF5);
+  EXPECT_TRUE(service.PressKey(kF1));
+  EXPECT_FALSE(service.PressKey(kF1 + 1));  // held with Ctrl only
+  EXPECT_FALSE(service.PressKey(kF5));      // refused
+  EXPECT_FALSE(service.PressKey(kF1 + 2));  // never registered
+  EXPECT_EQ(platform_.raised, (std::vector<RaisedFeedback>{{200, f1, 0}}));
+
+  service.Unregister(100, f1);
+  EXPECT_FALSE(service.PressKey(kF1));
+  EXPECT_EQ(backend_->releasedAll, 0);
+  service.Unregister(100, ctrlF2);
+  service.Unregister(100, 0);  // the refused key: only now is every registration undone
+  EXPECT_EQ(backend_->releasedAll, 1);
 }
 
 TEST_F(GlobalHotkeyServiceTest, WithoutBackendEveryKeyIsRefusedButIdsAdvance) {
