@@ -3,9 +3,9 @@
 #include <QDBusConnection>
 #include <QString>
 
-#include "platform/hotkeys/xcb_hotkey_backend.h"
 #include "platform/hotkeys/command_hotkey_backend.h"
 #include "platform/hotkeys/portal_hotkey_backend.h"
+#include "platform/hotkeys/xcb_hotkey_backend.h"
 
 namespace kalvor {
 namespace {

@@ -5,8 +5,8 @@
 
 #include <memory>
 
-#include "platform/hotkeys/hotkey_backend.h"
 #include "platform/hotkeys/global_hotkey_service.h"
+#include "platform/hotkeys/hotkey_backend.h"
 
 namespace kalvor {
 
