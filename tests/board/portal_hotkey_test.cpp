@@ -3,6 +3,8 @@
 // asked (ids, triggers, descriptions, session handles) and at what the board played, not at how
 // the client is built.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/prctl.h>
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -65,6 +67,7 @@ class PortalHotkeyTest : public BoardTest {
     QFile::remove(log_);
     portal_ = std::make_unique<QProcess>();
     portal_->setProcessChannelMode(QProcess::ForwardedChannels);
+    portal_->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
     portal_->start(KALVOR_FAKE_PORTAL, QStringList{"--log", log_} + options);
     ASSERT_TRUE(ProcessEventsUntil(PortalOnBus)) << "the test portal did not come up";
   }

@@ -1,5 +1,8 @@
 #include "tests/support/session_bus.h"
 
+#include <signal.h>
+#include <sys/prctl.h>
+
 #include <QFile>
 
 namespace kalvor::test {
@@ -33,6 +36,8 @@ bool SessionBus::Start() {
                  .toUtf8());
   file.close();
   daemon_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  // A test killed on its timeout takes its bus with it.
+  daemon_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
   daemon_.start("dbus-daemon", {"--config-file=" + config, "--nofork", "--print-address"});
   if (!daemon_.waitForStarted(10000)) {
     error_ = "dbus-daemon did not start (package dbus-daemon)";
