@@ -8,7 +8,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev
   libsdl2-dev libsndfile1-dev libmp3lame-dev lame
   libminizip-dev zlib1g-dev libkissfft-dev
-  libxcb1-dev libxcb-keysyms1-dev
+  libxcb1-dev libxcb-keysyms1-dev libxcb-xtest0-dev
   libespeak-ng-dev espeak-ng
   libgtest-dev googletest
   fonts-wqy-microhei
@@ -36,12 +36,17 @@ WINDOWS_PACKAGES=(
   nsis
   wine wine64 gstreamer1.0-plugins-base gstreamer1.0-plugins-good
 )
+# For the benchmarks that run the real program on private desktops (bench/latency, bench/idle),
+# installed by `install-deps.sh --bench`: the above, and PipeWire with its pulse layer and a
+# session bus to run it on.
+BENCH_PACKAGES=("${E2E_PACKAGES[@]}" pipewire pipewire-pulse wireplumber dbus-bin)
 for option in "$@"; do
   case $option in
     --e2e) PACKAGES+=("${E2E_PACKAGES[@]}") ;;
     --windows) PACKAGES+=("${WINDOWS_PACKAGES[@]}") ;;
+    --bench) PACKAGES+=("${BENCH_PACKAGES[@]}") ;;
     *)
-      echo "usage: $0 [--e2e] [--windows]" >&2
+      echo "usage: $0 [--e2e] [--windows] [--bench]" >&2
       exit 2
       ;;
   esac
