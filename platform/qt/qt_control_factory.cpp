@@ -5,9 +5,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMovie>
 #include <QPalette>
-#include <QPixmap>
 #include <QPushButton>
 #include <QSlider>
 #include <QTabBar>
@@ -15,6 +13,7 @@
 #include <algorithm>
 
 #include "platform/qt/qt_control_properties.h"
+#include "platform/qt/qt_picture_box.h"
 
 namespace kalvor {
 
@@ -108,10 +107,9 @@ QWidget* QtControlFactory::CreateWidget(const ControlDef& def, QWidget* parent) 
     case ControlKind::EditBox:
       return new QLineEdit(parent);
     case ControlKind::PictureBox: {
-      auto* label = new QLabel(parent);
-      label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-      ShowPicture(label, def.image);
-      return label;
+      auto* box = new QtPictureBox(parent);
+      if (!def.image.empty()) box->SetImage(QString::fromStdString(def.image));
+      return box;
     }
     case ControlKind::TabControl: {
       auto* tab = new QTabWidget(parent);
@@ -147,22 +145,6 @@ void QtControlFactory::ApplyTextColor(QWidget* widget, std::int32_t bgr) {
   palette.setColor(QPalette::ButtonText, color);
   palette.setColor(QPalette::Text, color);
   widget->setPalette(palette);
-}
-
-void QtControlFactory::ShowPicture(QWidget* widget, const std::string& image) {
-  auto* label = static_cast<QLabel*>(widget);
-  if (image.empty()) return;
-  const QString path = QString::fromStdString(image);
-  auto* movie = new QMovie(path, QByteArray(), label);
-  if (movie->isValid() && movie->frameCount() != 1) {
-    label->setMovie(movie);
-    // The banners loop for ever, whatever loop count the file carries.
-    QObject::connect(movie, &QMovie::finished, movie, &QMovie::start);
-    movie->start();
-    return;
-  }
-  delete movie;
-  label->setPixmap(QPixmap(path));
 }
 
 }  // namespace kalvor

@@ -28,7 +28,6 @@ class QtControlFactory {
  private:
   QWidget* CreateWidget(const ControlDef& def, QWidget* parent) const;
   static void ApplyTextColor(QWidget* widget, std::int32_t bgr);
-  static void ShowPicture(QWidget* label, const std::string& image);
 
   Raise raise_;
 };

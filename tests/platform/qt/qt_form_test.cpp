@@ -1,7 +1,9 @@
 // Windows built from form tables on the real widgets: kinds, geometry, nesting, fonts; and the
 // property rules (clamping, the tested value 1, no events on writes).
 #include <QCheckBox>
+#include <QColor>
 #include <QComboBox>
+#include <QFile>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -10,7 +12,9 @@
 #include <QSlider>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTemporaryDir>
 
+#include "platform/qt/qt_picture_box.h"
 #include "tests/platform/qt/qt_test_support.h"
 
 namespace kalvor::test {
@@ -298,6 +302,65 @@ TEST_F(QtFormTest, AddedComboItemsAppendWithoutSelecting) {
   EXPECT_EQ(P().GetText(kW, "组合框1", Prop::Text), "F3") << "the edit field is kept";
 
   EXPECT_EQ(P().AddComboItem(kW, "音效按钮1", "x"), -1);
+}
+
+// Three frames of 4 x 2 pixels, 20 ms each, looping: all red; (1,1) turns green; (3,0) turns
+// blue as well.
+constexpr unsigned char kThreeFrames[] = {
+    0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x04, 0x00, 0x02, 0x00, 0xf0, 0x00, 0x00, 0xff, 0x00,
+    0x00, 0x00, 0x00, 0x00, 0x21, 0xf9, 0x04, 0x00, 0x02, 0x00, 0x00, 0x00, 0x21, 0xff, 0x0b,
+    0x4e, 0x45, 0x54, 0x53, 0x43, 0x41, 0x50, 0x45, 0x32, 0x2e, 0x30, 0x03, 0x01, 0x00, 0x00,
+    0x00, 0x2c, 0x00, 0x00, 0x00, 0x00, 0x04, 0x00, 0x02, 0x00, 0x00, 0x02, 0x03, 0x84, 0x6f,
+    0x05, 0x00, 0x21, 0xf9, 0x04, 0x00, 0x02, 0x00, 0x00, 0x00, 0x2c, 0x00, 0x00, 0x00, 0x00,
+    0x04, 0x00, 0x02, 0x00, 0x80, 0xff, 0x00, 0x00, 0x00, 0xff, 0x00, 0x02, 0x03, 0x84, 0x1d,
+    0x56, 0x00, 0x21, 0xf9, 0x04, 0x00, 0x02, 0x00, 0x00, 0x00, 0x2c, 0x00, 0x00, 0x00, 0x00,
+    0x04, 0x00, 0x02, 0x00, 0x81, 0xff, 0x00, 0x00, 0x00, 0xff, 0x00, 0x00, 0x00, 0xff, 0x00,
+    0x00, 0x00, 0x02, 0x04, 0x84, 0x05, 0x61, 0x05, 0x00, 0x3b};
+
+TEST_F(QtPlatformTest, AnimatedPicturesPlayWhileSeenAndRestWhileMinimized) {
+  QTemporaryDir dir;
+  const QString gif = dir.filePath(QStringLiteral("three.gif"));
+  QFile file(gif);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(reinterpret_cast<const char*>(kThreeFrames), sizeof kThreeFrames);
+  file.close();
+  FormDef form = Form("Banner", 200, 100);
+  form.controls.push_back(Control("图片框1", ControlKind::PictureBox, 0, 0, 8, 4));
+  form.controls.back().image = gif.toStdString();
+  P().RegisterForm(form);
+  ASSERT_TRUE(P().LoadWindow("Banner"));
+  auto* box = dynamic_cast<QtPictureBox*>(Widget("Banner", "图片框1"));
+  ASSERT_NE(box, nullptr);
+  QWidget* window = box->window();
+
+  // Each frame shows for its own 20 ms (not a default 100 ms), over and over.
+  QTest::qWait(300);
+  EXPECT_GE(box->Steps(), 6);
+  EXPECT_LE(box->Steps(), 20);
+
+  // Minimized at a known frame, it stops there and shows that whole frame: the parts that
+  // changed on the way, and on the way round from the last frame to the first.
+  auto minimizeAt = [&](int frame) {
+    ASSERT_TRUE(QTest::qWaitFor([&] { return box->Steps() >= 3 && box->Steps() % 3 == frame; }));
+    window->showMinimized();
+    Settle();
+    EXPECT_FALSE(box->Animating());
+    const int steps = box->Steps();
+    QTest::qWait(60);
+    EXPECT_EQ(box->Steps(), steps);
+  };
+  auto pixel = [&](int x, int y) { return box->grab().toImage().pixelColor(x, y); };
+  minimizeAt(2);
+  EXPECT_EQ(pixel(0, 0), QColor(Qt::red));
+  EXPECT_EQ(pixel(1, 1), QColor(Qt::green));
+  EXPECT_EQ(pixel(3, 0), QColor(Qt::blue));
+
+  window->showNormal();
+  Settle();
+  EXPECT_TRUE(box->Animating());
+  minimizeAt(0);
+  EXPECT_EQ(pixel(1, 1), QColor(Qt::red));
+  EXPECT_EQ(pixel(3, 0), QColor(Qt::red));
 }
 
 }  // namespace
