@@ -1,4 +1,5 @@
 # shellcheck shell=bash
+# shellcheck disable=SC2034  # the variables it sets are read by the scripts that source it
 # A private desktop for the benchmarks that run the real program: X servers (Xvfb) with a window
 # manager (openbox), a headless sound server (PulseAudio, or PipeWire with its pulse layer) whose
 # only sink is a null sink, and board processes with their own home folders. Sourced, not run.
@@ -87,10 +88,9 @@ start_display() {
     session_fail "openbox did not start on $display"
 }
 
-# The sound server: exports PULSE_SERVER and sets sound_sink (the null sink's name) and
+# The sound server, whose only sink is the null sink BENCH_SINK: exports PULSE_SERVER and sets
 # sound_server_pgid; stop_sound_server ends it with everything it started.
 readonly BENCH_SINK=kalvorbench
-sound_sink=$BENCH_SINK
 sound_server_pgid=""
 
 start_pulseaudio() {

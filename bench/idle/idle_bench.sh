@@ -10,6 +10,7 @@
 # --threads adds the threads that used any CPU in each state.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source-path=SCRIPTDIR source=../desktop/desktop_session.sh
 if [ -f "$here/desktop_session.sh" ]; then
   source "$here/desktop_session.sh"
 else

@@ -13,6 +13,7 @@ set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 # Installed beside the probe in the build's bin folder; run from the source tree it finds both
 # through KALVOR_BIN_DIR.
+# shellcheck source-path=SCRIPTDIR source=../desktop/desktop_session.sh
 if [ -f "$here/desktop_session.sh" ]; then
   source "$here/desktop_session.sh"
 else
