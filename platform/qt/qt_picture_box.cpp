@@ -56,7 +56,6 @@ QRect ChangedRect(const QImage& before, const QImage& after) {
 
 QtPictureBox::QtPictureBox(QWidget* parent) : QLabel(parent) {
   setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  timer_.setSingleShot(true);
   QObject::connect(&timer_, &QTimer::timeout, this, [this] { Step(); });
 }
 
@@ -70,6 +69,7 @@ void QtPictureBox::SetImage(const QString& path) {
   canvas_ = QImage();
   setAttribute(Qt::WA_OpaquePaintEvent, false);
   current_ = 0;
+  painted_ = 0;
   steps_ = 0;
   reader_ = std::make_unique<QImageReader>(path);
   QImage first;
@@ -119,25 +119,33 @@ bool QtPictureBox::DecodeNext() {
 void QtPictureBox::Step() {
   std::size_t next = current_ + 1;
   if (next == frames_.size() && (reader_ == nullptr || !DecodeNext())) next = 0;
-  if (next == current_) return;  // a single frame after all
+  if (next == current_) {  // a single frame after all
+    timer_.stop();
+    return;
+  }
   Frame& frame = frames_[next];
-  if (!frame.patch.isNull()) {
+  current_ = next;
+  ++steps_;
+  // Painted at once: the window then takes one trip through its repaint and flush for this step
+  // instead of coming back for it later.
+  if (!frame.patch.isNull() && !DrawOnServer(frame)) {
+    repaint(QRect(frame.at, frame.patch.size()));
+    repainted_ = false;  // sent ahead of the next step's copy by a whole frame's time
+  }
+  if (next == 0) clear_ = NothingOver();  // now and then, in case a widget came over it
+  if (timer_.interval() != frame.delayMs) timer_.start(frame.delayMs);
+}
+
+void QtPictureBox::CatchUp() {
+  while (painted_ != current_) {
+    painted_ = (painted_ + 1) % frames_.size();
+    const Frame& frame = frames_[painted_];
     const auto bytes = static_cast<std::size_t>(frame.patch.width()) * 4;
     for (int y = 0; y < frame.patch.height(); ++y) {
       std::memcpy(canvas_.scanLine(frame.at.y() + y) + frame.at.x() * 4,
                   frame.patch.constScanLine(y), bytes);
     }
-    // Painted at once: the window then takes one trip through its repaint and flush for this
-    // step instead of coming back for it later.
-    if (!DrawOnServer(frame)) {
-      repaint(QRect(frame.at, frame.patch.size()));
-      repainted_ = false;  // sent ahead of the next step's copy by a whole frame's time
-    }
   }
-  if (next == 0) clear_ = NothingOver();  // now and then, in case a widget came over it
-  current_ = next;
-  ++steps_;
-  timer_.start(frame.delayMs);
 }
 
 void QtPictureBox::UpdateRunning() {
@@ -213,6 +221,7 @@ void QtPictureBox::paintEvent(QPaintEvent* event) {
     return;
   }
   repainted_ = true;
+  CatchUp();
   QPainter painter(this);
   const QRect area = event->rect() & canvas_.rect();
   if (!area.isEmpty()) painter.drawImage(area.topLeft(), canvas_, area);

@@ -52,6 +52,9 @@ class QtPictureBox : public QLabel {
   bool DecodeNext();
   void KeepFrame(const QImage& image, const QImage& before, int delayMs);
   void UpdateRunning();
+  // Brings the picture kept here up to the frame shown; the steps drawn on the server leave it
+  // behind until it is painted.
+  void CatchUp();
   // Shows a step's patch through the X server; false when it has to be painted here.
   bool DrawOnServer(Frame& frame);
   // True when no other widget lies over the picture in its window.
@@ -60,8 +63,9 @@ class QtPictureBox : public QLabel {
   std::unique_ptr<QImageReader> reader_;  // until every frame has been decoded once
   std::unique_ptr<QImage> first_, last_;  // kept while decoding, to find what a step changes
   std::vector<Frame> frames_;
-  QImage canvas_;  // the frame shown
-  std::size_t current_ = 0;
+  QImage canvas_;            // the frame painted_, whole
+  std::size_t current_ = 0;  // the frame shown
+  std::size_t painted_ = 0;
   QTimer timer_;
   QPointer<QtWindowVisibility> window_;
   std::unique_ptr<XcbPictureFrames> server_;

@@ -106,7 +106,9 @@ int XcbPictureFrames::Keep(const QImage& picture) {
 
 bool XcbPictureFrames::Draw(int number, QPoint at, const QRect& clip) {
   // Nothing is asked of the server that it answers, but errors would pile up unread.
-  while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) std::free(event);
+  if (++draws_ % 64 == 0) {
+    while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) std::free(event);
+  }
   if (xcb_connection_has_error(connection_) != 0) return false;
   const Kept& kept = kept_.at(static_cast<std::size_t>(number));
   const QRect area = QRect(at, kept.size) & clip;

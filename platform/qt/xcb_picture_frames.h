@@ -41,6 +41,7 @@ class XcbPictureFrames {
   std::uint32_t window_;
   std::uint8_t depth_;
   std::uint32_t gc_ = 0;
+  unsigned draws_ = 0;
   struct Kept {
     std::uint32_t pixmap;
     QSize size;
