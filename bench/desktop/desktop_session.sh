@@ -125,9 +125,12 @@ start_pipewire() {
   pactl load-module module-null-sink "sink_name=$BENCH_SINK" \
     "sink_properties=device.description=KalvorBench" >/dev/null ||
     session_fail "no null sink on PipeWire"
-  sink_present() { pactl list short sinks | grep -q "$BENCH_SINK"; }
-  wait_until 10 sink_present || session_fail "the null sink did not appear on PipeWire"
-  pactl set-default-sink "$BENCH_SINK"
+  # The session manager takes a moment to know the new sink; until then it refuses it as default.
+  sink_is_default() {
+    pactl set-default-sink "$BENCH_SINK" 2>/dev/null &&
+      [ "$(pactl get-default-sink 2>/dev/null)" = "$BENCH_SINK" ]
+  }
+  wait_until 10 sink_is_default || session_fail "the null sink did not become PipeWire's default"
 }
 
 stop_sound_server() {
