@@ -18,6 +18,18 @@ set(AUDIOLIB_LINUX_SOURCES
   sdl_output.cpp
   sndfile_decoder.cpp
   wake_signal_posix.cpp)
+# The virtual microphone, on Linux where libpulse is there: the mix and its limiter, the data.ini
+# entries, the PulseAudio-protocol device and the output that lists it beside SDL's.
+set(AUDIOLIB_CHAT_SOURCES
+  chat_guard.cpp
+  chat_mixer.cpp
+  chat_settings.cpp
+  cross_clock_queue.cpp
+  linux_output.cpp
+  peak_limiter.cpp
+  pulse_chat_output.cpp
+  pulse_module_sweep.cpp
+  pulse_modules.cpp)
 # waveOut for output, our WAV reader, MP3 through the Audio Compression Manager, FLAC through
 # Media Foundation, our radix-2 FFT.
 set(AUDIOLIB_WIN32_SOURCES

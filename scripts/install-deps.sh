@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake ninja-build pkg-config clang-format
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev
-  libsdl2-dev libsndfile1-dev libmp3lame-dev lame
+  libsdl2-dev libsndfile1-dev libmp3lame-dev lame libpulse-dev
   libminizip-dev zlib1g-dev libkissfft-dev
   libxcb1-dev libxcb-keysyms1-dev libxcb-xtest0-dev
   libespeak-ng-dev espeak-ng
@@ -20,8 +20,10 @@ PACKAGES=(
   clang libclang-rt-14-dev
   # The locale sources: a test makes a German locale of its own with localedef.
   locales
-  # Sound servers the tests start themselves, headless, on private sockets (see below).
+  # Sound servers the tests start themselves, headless, on private sockets (see below): PulseAudio,
+  # and PipeWire with its session manager and PulseAudio server, run in a private D-Bus session.
   pulseaudio pulseaudio-utils
+  pipewire pipewire-pulse wireplumber dbus-daemon
 )
 # Only for the end-to-end desktop test (tests/e2e), installed by `install-deps.sh --e2e`: a window
 # manager and a tool to close windows through it.
@@ -69,9 +71,13 @@ done
 # and two would race for the session's PulseAudio socket. The tests start the servers themselves,
 # headless, so a sound server this script installs has its start at login masked: installing for
 # the tests never changes which server a desktop session runs.
+# PipeWire itself and its session manager go with pipewire-pulse: on a PulseAudio desktop they
+# would otherwise start at login too and take the sound cards.
 declare -A SESSION_UNITS=(
   [pulseaudio]="pulseaudio.service pulseaudio.socket"
   [pipewire-pulse]="pipewire-pulse.service pipewire-pulse.socket"
+  [pipewire]="pipewire.service pipewire.socket"
+  [wireplumber]="wireplumber.service"
 )
 keep_from_sessions=()
 for p in "${missing[@]}"; do

@@ -46,6 +46,7 @@ expected=$(
   cat <<'EOF'
 ./usr/bin/kalvor -> ../lib/kalvor/kalvor
 ./usr/lib/kalvor/kalvor
+./usr/lib/kalvor/kalvor-chat-guard
 ./usr/lib/kalvor/libbass.so
 ./usr/share/applications/io.kalvor.Kalvor.desktop
 ./usr/share/icons/hicolor/128x128/apps/kalvor.png
@@ -73,7 +74,7 @@ mkdir -p "$root"
 dpkg-deb -x "$deb" "$root"
 
 # --- The binaries: the program finds the library beside it, nothing points into the build tree ---
-for binary in usr/lib/kalvor/kalvor usr/lib/kalvor/libbass.so; do
+for binary in usr/lib/kalvor/kalvor usr/lib/kalvor/libbass.so usr/lib/kalvor/kalvor-chat-guard; do
   if [ ! -f "$root/$binary" ]; then
     fail "$binary is missing"
     continue
@@ -86,6 +87,8 @@ for binary in usr/lib/kalvor/kalvor usr/lib/kalvor/libbass.so; do
 done
 [ -x "$root/usr/lib/kalvor/kalvor" ] && pass "the program is executable" ||
   fail "usr/lib/kalvor/kalvor is not executable"
+[ -x "$root/usr/lib/kalvor/kalvor-chat-guard" ] && pass "the virtual microphone's watcher is executable" ||
+  fail "usr/lib/kalvor/kalvor-chat-guard is not executable"
 if readelf --dyn-syms "$root/usr/lib/kalvor/libbass.so" 2>/dev/null | grep ' BASS_Init$' >/dev/null; then
   pass "libbass.so exports BASS_Init"
 else
@@ -96,7 +99,7 @@ fi
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 depends_names=" $(sed -E 's/\([^)]*\)//g; s/[,|]/ /g' <<<"$depends" | tr -s ' ') "
-for needed in qt6-qpa-plugins fonts-wqy-microhei libqt6widgets6 libsdl2-2.0-0 libxcb-keysyms1; do
+for needed in qt6-qpa-plugins fonts-wqy-microhei libqt6widgets6 libsdl2-2.0-0 libxcb-keysyms1 libpulse0; do
   [[ $depends_names == *" $needed "* ]] || fail "Depends lacks $needed"
 done
 if readelf -d "$root/usr/lib/kalvor/kalvor" | grep -q 'NEEDED.*libasan'; then
@@ -109,7 +112,8 @@ elif command -v dpkg-shlibdeps >/dev/null; then
   mkdir -p "$work/debian"
   printf 'Source: kalvor\n\nPackage: kalvor\nArchitecture: any\n' >"$work/debian/control"
   linked=$(cd "$work" && dpkg-shlibdeps -O "$root/usr/lib/kalvor/kalvor" \
-    "$root/usr/lib/kalvor/libbass.so" 2>/dev/null | sed -n 's/^shlibs:Depends=//p')
+    "$root/usr/lib/kalvor/libbass.so" "$root/usr/lib/kalvor/kalvor-chat-guard" 2>/dev/null |
+    sed -n 's/^shlibs:Depends=//p')
   if [ -z "$linked" ]; then
     fail "dpkg-shlibdeps found nothing"
   else

@@ -16,7 +16,7 @@
 #include "platform/core/platform_seam.h"
 #include "tests/board/board_fixture.h"
 #include "tests/faults/fifo_output.h"
-#include "tests/faults/pulse_server.h"
+#include "tests/support/pulse_server.h"
 #include "tests/support/wait_until.h"
 
 namespace kalvor::test {

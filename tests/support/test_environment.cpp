@@ -1,6 +1,7 @@
 // Linked into every test program: before main() runs, the process gets the environment that keeps
-// tests off any screen and sound card. A value the caller set already is kept, so a test run can
-// still choose, say, SDL's disk driver.
+// tests off any screen, sound card and sound server (a desktop's server would add the virtual
+// microphone to every device list). A value the caller set already is kept, so a test run can
+// still choose, say, SDL's disk driver; tests that want a sound server start their own.
 #include <cstdlib>
 
 namespace {
@@ -13,6 +14,7 @@ struct TestEnvironment {
     // the desktop the user); tests that want a portal start one of their own.
     ::unsetenv("WAYLAND_DISPLAY");
     ::unsetenv("XDG_SESSION_TYPE");
+    ::setenv("PULSE_SERVER", "unix:/nonexistent/kalvor-tests-start-their-own", 0);
   }
 };
 
