@@ -6,8 +6,8 @@
 #include <string>
 
 #include "audiolib/chat_settings.h"
-#include "tests/audiolib/test_sound_files.h"
 #include "audiolib/pulse_modules.h"
+#include "tests/audiolib/test_sound_files.h"
 
 namespace kalvor::audiolib {
 namespace {
