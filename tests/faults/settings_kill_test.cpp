@@ -60,14 +60,21 @@ TEST(SettingsKillTest, SigkillDuringABurstOfWritesNeverTearsTheFile) {
   fs::create_directories(dir);
   const std::string file = (dir / "data.ini").string();
   std::vector<std::int64_t> rounds(kBurstEntries, 0);
+  const auto before = std::chrono::steady_clock::now();
   for (int i = 0; i < kBurstEntries; ++i) {
     ASSERT_TRUE(
         IniFile::Write(file, BurstEntryAt(i).section, BurstEntryAt(i).key, BurstValue(0, i)));
   }
+  // The kills must fall among the writes: on a slow or busy machine (or under the sanitizers) one
+  // write takes longer, so the pause before a kill stretches with it.
+  const auto perWrite = std::chrono::duration_cast<std::chrono::microseconds>(
+                            std::chrono::steady_clock::now() - before) /
+                        kBurstEntries;
+  const int longestPause = std::max<int>(12000, static_cast<int>(4 * perWrite.count()));
 
   const unsigned seed = std::random_device{}();
   std::mt19937 random(seed);
-  std::uniform_int_distribution<int> pause(0, 12000);  // microseconds
+  std::uniform_int_distribution<int> pause(0, longestPause);  // microseconds
   int killsThatLandedMidBurst = 0;
   std::int64_t writesSeen = 0;
   for (int kill = 0; kill < kRounds; ++kill) {
