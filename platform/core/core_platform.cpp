@@ -1,12 +1,7 @@
 #include "platform/core/core_platform.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "platform/core/external_libraries.h"
@@ -16,32 +11,6 @@
 #include "platform/core/zip_extractor.h"
 
 namespace kalvor {
-namespace {
-
-// mkdir -p; the folders made for the user's own data are private to the user.
-void MakeFolders(const std::string& path) {
-  for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
-       slash = path.find('/', slash + 1)) {
-    mkdir(path.substr(0, slash).c_str(), 0700);
-  }
-  mkdir(path.c_str(), 0700);
-}
-
-bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t n = write(fd, data, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
-}  // namespace
-
 CorePlatform::CorePlatform()
     : externals_(std::make_unique<ExternalLibraries>()), search_(std::make_unique<FileSearch>()) {}
 
@@ -55,33 +24,9 @@ bool CorePlatform::FileExists(std::string_view path) {
   return FileSearch::Exists(path);
 }
 
-bool CorePlatform::RemoveFile(std::string_view path) {
-  if (path.empty()) return false;
-  const std::string name(path);
-  struct stat st {};
-  if (lstat(name.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
-  return unlink(name.c_str()) == 0;
-}
-
 std::string CorePlatform::FindFiles(std::string_view pattern) {
   if (!pattern.empty() && !search_->Start(pattern)) return {};
   return search_->Next();
-}
-
-bool CorePlatform::WriteBytesToFile(std::string_view path,
-                                    std::initializer_list<std::span<const std::uint8_t>> blocks) {
-  if (path.empty()) return false;
-  const std::string name(path);
-  const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
-  // Exclusive access: a file that another writer holds is left alone. It is truncated only once
-  // the lock is held.
-  bool ok = flock(fd, LOCK_EX | LOCK_NB) == 0 && ftruncate(fd, 0) == 0;
-  for (const auto& block : blocks) {
-    if (!ok) break;
-    ok = WriteAll(fd, block.data(), block.size());
-  }
-  return close(fd) == 0 && ok;
 }
 
 std::string CorePlatform::ReadIniValue(std::string_view file, std::string_view section,
@@ -126,25 +71,6 @@ void CorePlatform::FatalError(std::string_view message) {
   ShowMessageBox(JoinTexts({"运行时出错!\n\n错误信息：", message, "\n"}), kMbIconError, "错误");
   RunExitCleanup();
   std::fflush(nullptr);
-  _exit(-1);  // the exit code -1, seen as 255 by the shell
+  std::_Exit(-1);  // the exit code -1, seen as 255 by a Linux shell
 }
-
-void CorePlatform::PrepareProcess(const char* argv0) {
-  std::string folder = SpecialFolders::ProgramFolder();
-  if (folder.empty() && argv0 != nullptr) {
-    // Without /proc: the folder part of the command that started the program.
-    const std::string command(argv0);
-    const std::size_t slash = command.rfind('/');
-    if (slash != std::string::npos) folder = command.substr(0, slash + 1);
-  }
-  if (!folder.empty() && chdir(folder.c_str()) != 0) {
-    std::perror("kalvor: cannot enter the program's folder");
-  }
-  for (const std::int32_t code : {8, 10}) {
-    std::string path = SpecialFolders::Get(code);
-    if (path.size() > 1) path.pop_back();
-    if (!path.empty()) MakeFolders(path);
-  }
-}
-
 }  // namespace kalvor

@@ -1,22 +1,22 @@
 #include "platform/core/external_libraries.h"
 
-#include <dlfcn.h>
-#include <unistd.h>
+#include <filesystem>
 
 #include "platform/core/special_folders.h"
+#include "platform/core/utf8_path.h"
 
 namespace kalvor {
 
 void* ExternalLibraries::Load(const std::string& library) {
-  constexpr int kFlags = RTLD_NOW | RTLD_LOCAL;
-  if (library.find('/') != std::string::npos) return dlopen(library.c_str(), kFlags);
+  if (IsPath(library)) return OpenFile(library);
   for (const std::string& folder : {SpecialFolders::ProgramFolder(), SpecialFolders::Get(10)}) {
     if (folder.empty()) continue;
     const std::string candidate = folder + library;
-    if (access(candidate.c_str(), F_OK) != 0) continue;
-    if (void* handle = dlopen(candidate.c_str(), kFlags)) return handle;
+    std::error_code error;
+    if (!std::filesystem::exists(PathFromUtf8(candidate), error)) continue;
+    if (void* handle = OpenFile(candidate)) return handle;
   }
-  return dlopen(library.c_str(), kFlags);
+  return OpenBySearch(library);
 }
 
 void* ExternalLibraries::Bind(std::string_view library, std::string_view function) {
@@ -36,7 +36,7 @@ void* ExternalLibraries::Bind(std::string_view library, std::string_view functio
     lib = libraries_.emplace(name, Library{handle, {}}).first;
   }
   const std::string symbol(function);
-  void* address = dlsym(lib->second.handle, symbol.c_str());
+  void* address = Symbol(lib->second.handle, symbol);
   if (address == nullptr) return nullptr;
   lib->second.functions.emplace(symbol, address);
   return address;
@@ -44,7 +44,7 @@ void* ExternalLibraries::Bind(std::string_view library, std::string_view functio
 
 void ExternalLibraries::ReleaseAll() {
   std::lock_guard lock(mutex_);
-  for (const auto& [name, library] : libraries_) dlclose(library.handle);
+  for (const auto& [name, library] : libraries_) Close(library.handle);
   libraries_.clear();
 }
 

@@ -1,16 +1,14 @@
 #include "platform/core/file_search.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
 namespace kalvor {
 namespace {
 
 // Splits "a/b/c*" into the folder to open ("a/b/", "." for none) and the last component.
-void SplitPattern(std::string_view pattern, std::string& folder, std::string& name) {
-  const std::size_t slash = pattern.rfind('/');
+void SplitPattern(std::string_view pattern, std::string_view separators, std::string& folder,
+                  std::string& name) {
+  const std::size_t slash = pattern.find_last_of(separators);
   if (slash == std::string_view::npos) {
-    folder = ".";
+    folder.assign(1, '.');
     name = std::string(pattern);
   } else {
     folder = std::string(pattern.substr(0, slash + 1));
@@ -24,12 +22,8 @@ bool IsUtf8Continuation(char c) {
   return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
-bool IsFolderEntry(DIR* dir, const dirent* entry) {
-  if (entry->d_type == DT_DIR) return true;
-  if (entry->d_type != DT_UNKNOWN && entry->d_type != DT_LNK) return false;
-  struct stat st {};
-  // A link to a folder is a folder, as the directory search reports it.
-  return fstatat(dirfd(dir), entry->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+char FoldAscii(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
 }
 
 }  // namespace
@@ -50,7 +44,9 @@ bool FileSearch::Matches(std::string_view name, std::string_view pattern) {
       ++p;
       ++n;
       while (n < name.size() && IsUtf8Continuation(name[n])) ++n;
-    } else if (p < pattern.size() && pattern[p] == name[n]) {
+    } else if (p < pattern.size() &&
+               (pattern[p] == name[n] ||
+                (kNamesIgnoreCase && FoldAscii(pattern[p]) == FoldAscii(name[n])))) {
       ++p;
       ++n;
     } else if (starP != std::string_view::npos) {
@@ -67,46 +63,46 @@ bool FileSearch::Matches(std::string_view name, std::string_view pattern) {
   return p == pattern.size();
 }
 
+FileSearch::FileSearch() = default;
+
+FileSearch::~FileSearch() = default;
+
 bool FileSearch::Exists(std::string_view path) {
   if (path.empty()) return false;
   std::string folder, name;
-  SplitPattern(path, folder, name);
-  if (!HasWildcards(name)) {
-    struct stat st {};
-    return stat(std::string(path).c_str(), &st) == 0;
+  SplitPattern(path, kSeparators, folder, name);
+  if (!HasWildcards(name)) return PathExists(std::string(path));
+  const std::unique_ptr<Listing> listing = Listing::Open(folder);
+  if (!listing) return false;
+  std::string entry;
+  bool isFolder = false;
+  while (listing->Next(entry, isFolder)) {
+    if (Matches(entry, name)) return true;
   }
-  DIR* dir = opendir(folder.c_str());
-  if (dir == nullptr) return false;
-  bool found = false;
-  while (const dirent* entry = readdir(dir)) {
-    if (Matches(entry->d_name, name)) {
-      found = true;
-      break;
-    }
-  }
-  closedir(dir);
-  return found;
+  return false;
 }
 
 bool FileSearch::Start(std::string_view pattern) {
   Close();
-  SplitPattern(pattern, folder_, pattern_);
-  dir_ = opendir(folder_.c_str());
-  return dir_ != nullptr;
+  std::string folder;
+  SplitPattern(pattern, kSeparators, folder, pattern_);
+  listing_ = Listing::Open(folder);
+  return listing_ != nullptr;
 }
 
 std::string FileSearch::Next() {
-  if (dir_ == nullptr) return {};
-  while (const dirent* entry = readdir(dir_)) {
-    if (Matches(entry->d_name, pattern_) && !IsFolderEntry(dir_, entry)) return entry->d_name;
+  if (!listing_) return {};
+  std::string name;
+  bool isFolder = false;
+  while (listing_->Next(name, isFolder)) {
+    if (!isFolder && Matches(name, pattern_)) return name;
   }
   Close();
   return {};
 }
 
 void FileSearch::Close() {
-  if (dir_ != nullptr) closedir(dir_);
-  dir_ = nullptr;
+  listing_.reset();
 }
 
 }  // namespace kalvor

@@ -1,6 +1,8 @@
 // Conversions between the UTF-8 texts the program holds in memory and the GBK bytes of the files
 // it shares with the Windows edition (the settings file, archive entry names). GB18030 is used on
 // the GBK side: it is a superset of GBK, so every GBK file decodes and every character encodes.
+// The conversion itself is the system's (gbk_text_posix.cpp: iconv; gbk_text_win32.cpp: the code
+// page functions, with GBK itself where the system lacks GB18030, as Wine does).
 #pragma once
 
 #include <string>
@@ -20,6 +22,11 @@ class GbkText {
   static std::size_t CharLength(std::string_view text, std::size_t pos);
   // The longest prefix of at most n bytes that does not end inside a character.
   static std::size_t WholeCharsPrefix(std::string_view text, std::size_t n);
+
+ private:
+  // The conversions of texts that are not all ASCII.
+  static std::string Encode(std::string_view utf8);
+  static std::string Decode(std::string_view gbk);
 };
 
 }  // namespace kalvor

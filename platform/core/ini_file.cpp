@@ -1,17 +1,11 @@
 #include "platform/core/ini_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <atomic>
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "platform/core/gbk_text.h"
+#include "platform/core/ini_file_storage.h"
 
 namespace kalvor {
 namespace {
@@ -86,11 +80,10 @@ Location Locate(std::string_view data, std::string_view section, std::string_vie
     if (s == contentEnd) continue;  // blank line
 
     if (base[s] == '[') {
-      const void* close = memrchr(base + s, ']', contentEnd - s);
-      if (close != nullptr) {
+      const std::size_t close = data.substr(s, contentEnd - s).rfind(']');
+      if (close != std::string_view::npos) {
         if (inSection) return loc;  // the wanted section has ended
-        const std::size_t nameEnd =
-            static_cast<std::size_t>(static_cast<const char*>(close) - base);
+        const std::size_t nameEnd = s + close;
         if (NamesEqual(Trim(data.substr(s + 1, nameEnd - s - 1)), section)) {
           inSection = true;
           loc.sectionFound = true;
@@ -138,81 +131,12 @@ class GbkForm {
   std::string_view view_;
 };
 
-// Reads a whole file into `buffer`; false when it cannot be opened (errno tells why). A settings
-// file fits the first read, so a read costs one open, one read and one close.
-bool ReadWholeFile(const char* path, std::vector<char>& buffer, std::size_t& size,
-                   struct stat* st = nullptr) {
-  const int fd = open(path, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  if (st != nullptr && fstat(fd, st) != 0) {
-    close(fd);
-    return false;
-  }
-  if (buffer.size() < 64 * 1024) buffer.resize(64 * 1024);
-  size = 0;
-  bool ok = true;
-  for (;;) {
-    const ssize_t n = read(fd, buffer.data() + size, buffer.size() - size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ok = false;
-      break;
-    }
-    size += static_cast<std::size_t>(n);
-    if (size < buffer.size()) {
-      if (n == 0 || st == nullptr) break;  // a short read of a regular file is its end
-      continue;
-    }
-    buffer.resize(buffer.size() * 2);
-  }
-  const int saved = errno;
-  close(fd);
-  errno = saved;
-  return ok;
-}
-
 std::string WithoutLineBreaks(std::string_view text) {
   std::string out(text);
   for (char& c : out) {
     if (c == '\r' || c == '\n') c = ' ';
   }
   return out;
-}
-
-bool WriteAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    const ssize_t n = write(fd, data.data(), data.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
-
-// Writes `content` to a new file beside `target` and renames it over `target`.
-bool ReplaceFile(const std::string& target, std::string_view content, const struct stat* old) {
-  static std::atomic<unsigned> counter{0};
-  std::string temporary;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temporary = target + ".tmp" + std::to_string(getpid()) + "-" + std::to_string(counter++);
-    // A new file gets the usual mode (0666 less the umask); a replaced one keeps its mode.
-    fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-              old != nullptr ? 0600 : 0666);
-    if (fd < 0 && errno != EEXIST) return false;
-  }
-  if (fd < 0) return false;
-  bool ok = (old == nullptr || fchmod(fd, old->st_mode & 07777) == 0) && WriteAll(fd, content) &&
-            fsync(fd) == 0;
-  ok = (close(fd) == 0) && ok;
-  if (ok) {
-    if (const auto hook = replaceHook.load()) hook(temporary.c_str());
-    ok = rename(temporary.c_str(), target.c_str()) == 0;
-  }
-  if (!ok) unlink(temporary.c_str());
-  return ok;
 }
 
 }  // namespace
@@ -232,7 +156,7 @@ std::string IniFile::Read(std::string_view path, std::string_view section, std::
   thread_local std::vector<char> buffer;
   pathBuffer.assign(path);
   std::size_t size = 0;
-  if (!ReadWholeFile(pathBuffer.c_str(), buffer, size)) return std::string(defaultValue);
+  if (!ini_storage::ReadAll(pathBuffer, buffer, size)) return std::string(defaultValue);
 
   const GbkForm sectionGbk(section);
   const GbkForm keyGbk(key);
@@ -257,53 +181,40 @@ bool IniFile::Write(std::string_view path, std::string_view section, std::string
   const std::string keyGbk = WithoutLineBreaks(GbkForm(Trim(key)).view());
   const std::string valueGbk = WithoutLineBreaks(GbkForm(SkipLeading(value)).view());
 
-  // A link is followed: the file it points to is replaced, the link stays.
-  std::string target(path);
-  struct stat linkStat {};
-  if (lstat(target.c_str(), &linkStat) == 0 && S_ISLNK(linkStat.st_mode)) {
-    if (char* real = realpath(target.c_str(), nullptr)) {
-      target = real;
-      std::free(real);
-    }
-  }
+  return ini_storage::Rewrite(
+      std::string(path),
+      [&](std::string_view data) -> std::optional<std::string> {
+        // New lines take the file's own line end; a new file gets the Windows one.
+        const std::size_t firstBreak = data.find('\n');
+        const bool lineFeedOnly = firstBreak != std::string_view::npos &&
+                                  (firstBreak == 0 || data[firstBreak - 1] != '\r');
+        const std::string_view eol = lineFeedOnly ? "\n" : "\r\n";
+        const Location loc = Locate(data, sectionGbk, keyGbk);
 
-  std::vector<char> buffer;
-  std::size_t size = 0;
-  struct stat st {};
-  const bool exists = ReadWholeFile(target.c_str(), buffer, size, &st);
-  if (!exists && errno != ENOENT) return false;
-  if (exists && (!S_ISREG(st.st_mode) || access(target.c_str(), W_OK) != 0)) return false;
-  const std::string_view data(buffer.data(), size);
-
-  // New lines take the file's own line end; a new file gets the Windows one.
-  const std::size_t firstBreak = data.find('\n');
-  const bool lineFeedOnly =
-      firstBreak != std::string_view::npos && (firstBreak == 0 || data[firstBreak - 1] != '\r');
-  const std::string_view eol = lineFeedOnly ? "\n" : "\r\n";
-  const Location loc = Locate(data, sectionGbk, keyGbk);
-
-  std::string content;
-  content.reserve(size + sectionGbk.size() + keyGbk.size() + valueGbk.size() + 16);
-  if (loc.keyFound) {
-    if (loc.keyHasEquals && loc.value == valueGbk) return true;  // nothing changes
-    if (loc.keyHasEquals) {
-      content.append(data.substr(0, loc.valueBegin));
-    } else {
-      content.append(data.substr(0, loc.contentEnd)).append("=");
-    }
-    content.append(valueGbk).append(data.substr(loc.contentEnd));
-  } else if (loc.sectionFound) {
-    content.append(data.substr(0, loc.sectionInsert));
-    if (!loc.sectionInsertHasEol) content.append(eol);
-    content.append(keyGbk).append("=").append(valueGbk).append(eol);
-    content.append(data.substr(loc.sectionInsert));
-  } else {
-    content.append(data);
-    if (!data.empty() && data.back() != '\n') content.append(eol);
-    content.append("[").append(sectionGbk).append("]").append(eol);
-    content.append(keyGbk).append("=").append(valueGbk).append(eol);
-  }
-  return ReplaceFile(target, content, exists ? &st : nullptr);
+        std::string content;
+        content.reserve(data.size() + sectionGbk.size() + keyGbk.size() + valueGbk.size() + 16);
+        if (loc.keyFound) {
+          if (loc.keyHasEquals && loc.value == valueGbk) return std::nullopt;  // nothing changes
+          if (loc.keyHasEquals) {
+            content.append(data.substr(0, loc.valueBegin));
+          } else {
+            content.append(data.substr(0, loc.contentEnd)).append("=");
+          }
+          content.append(valueGbk).append(data.substr(loc.contentEnd));
+        } else if (loc.sectionFound) {
+          content.append(data.substr(0, loc.sectionInsert));
+          if (!loc.sectionInsertHasEol) content.append(eol);
+          content.append(keyGbk).append("=").append(valueGbk).append(eol);
+          content.append(data.substr(loc.sectionInsert));
+        } else {
+          content.append(data);
+          if (!data.empty() && data.back() != '\n') content.append(eol);
+          content.append("[").append(sectionGbk).append("]").append(eol);
+          content.append(keyGbk).append("=").append(valueGbk).append(eol);
+        }
+        return content;
+      },
+      replaceHook.load());
 }
 
 }  // namespace kalvor

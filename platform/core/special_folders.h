@@ -1,4 +1,5 @@
-// The folders the platform names by number, and the program's own folder.
+// The folders the platform names by number, and the program's own folder; one implementation per
+// system (special_folders_posix.cpp, special_folders_win32.cpp).
 #pragma once
 
 #include <cstdint>
@@ -8,13 +9,13 @@ namespace kalvor {
 
 class SpecialFolders {
  public:
-  // The folder of a special-folder code, ending in "/"; "" for an unknown code or a folder the
-  // system cannot name. Asks the environment afresh every time and creates nothing.
+  // The folder of a special-folder code, ending in the system's separator ("/", or "\" on
+  // Windows); "" for an unknown code or a folder the system cannot name. Asks the system afresh
+  // every time and creates nothing.
   static std::string Get(std::int32_t code);
-  // The folder holding the running program file, ending in "/"; "" when it cannot be found.
+  // The folder holding the running program file, ending in the separator; "" when it cannot be
+  // found.
   static std::string ProgramFolder();
-  // The user's home folder without a trailing "/"; "" when unknown.
-  static std::string Home();
 };
 
 }  // namespace kalvor

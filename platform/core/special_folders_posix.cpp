@@ -10,6 +10,19 @@
 namespace kalvor {
 namespace {
 
+// The user's home folder without a trailing "/"; "" when unknown.
+std::string Home() {
+  if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') {
+    std::string path = home;
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    return path;
+  }
+  if (const passwd* entry = getpwuid(getuid()); entry != nullptr && entry->pw_dir != nullptr) {
+    return entry->pw_dir;
+  }
+  return {};
+}
+
 std::string WithSlash(std::string path) {
   if (!path.empty() && path.back() != '/') path.push_back('/');
   return path;
@@ -22,7 +35,7 @@ std::string BaseFolder(const char* variable, std::string_view fallback) {
     while (path.size() > 1 && path.back() == '/') path.pop_back();
     return path;
   }
-  const std::string home = SpecialFolders::Home();
+  const std::string home = Home();
   if (home.empty()) return {};
   return home + "/" + std::string(fallback);
 }
@@ -30,7 +43,7 @@ std::string BaseFolder(const char* variable, std::string_view fallback) {
 // A user folder from user-dirs.dirs (the file `xdg-user-dir` reads), e.g. XDG_DOCUMENTS_DIR;
 // the fallback under home when the file does not name it.
 std::string UserDir(std::string_view name, std::string_view fallback) {
-  const std::string home = SpecialFolders::Home();
+  const std::string home = Home();
   if (home.empty()) return {};
   const std::string config = BaseFolder("XDG_CONFIG_HOME", ".config");
   std::ifstream file(config + "/user-dirs.dirs");
@@ -54,18 +67,6 @@ std::string DataHome() {
 }
 
 }  // namespace
-
-std::string SpecialFolders::Home() {
-  if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') {
-    std::string path = home;
-    while (path.size() > 1 && path.back() == '/') path.pop_back();
-    return path;
-  }
-  if (const passwd* entry = getpwuid(getuid()); entry != nullptr && entry->pw_dir != nullptr) {
-    return entry->pw_dir;
-  }
-  return {};
-}
 
 std::string SpecialFolders::ProgramFolder() {
   std::string path(4096, '\0');
