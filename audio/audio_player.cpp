@@ -7,18 +7,23 @@
 
 // Calls a function of our audio library with the type its header declares; the platform binds it
 // by name on the first call, and a missing library or function is a fatal error naming both.
-#define KALVOR_BASS(function, ...)                                            \
-  ::kalvor::CallExternal<decltype(function)>(::kalvor::AudioPlayer::kLibrary, \
+#define KALVOR_BASS(function, ...)                                             \
+  ::kalvor::CallExternal<decltype(function)>(::kalvor::AudioPlayer::Library(), \
                                              #function __VA_OPT__(, ) __VA_ARGS__)
 
 namespace kalvor {
 
 namespace {
 // Plug-ins of the library lie beside the program and are named like the library itself.
-constexpr std::string_view kPluginPattern = "libbass*.so";
+constexpr std::string_view kPluginStem = "bass*";
 constexpr std::uint32_t kPluginUnicode = 1;  // the plug-in's file name is text, not bytes
 constexpr std::string_view kNoSuchDevice = "!!!!!!";
 }  // namespace
+
+const std::string& AudioPlayer::Library() {
+  static const std::string file = SharedLibraryFile("bass");
+  return file;
+}
 
 AudioPlayer::AudioPlayer()
     : levels(new float[kBins]()), spectrum(new float[kBins]()), peaks(new std::int32_t[kBins]()) {}
@@ -114,7 +119,7 @@ std::string AudioPlayer::GetDeviceName(std::int32_t device) {
 }
 
 void AudioPlayer::LoadPlugin() {
-  for (std::string name = Platform().FindFiles(kPluginPattern); !name.empty();
+  for (std::string name = Platform().FindFiles(SharedLibraryFile(kPluginStem)); !name.empty();
        name = Platform().FindFiles({})) {
     KALVOR_BASS(BASS_PluginLoad, name.c_str(), kPluginUnicode);
   }

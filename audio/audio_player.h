@@ -16,8 +16,9 @@ namespace kalvor {
 class AudioPlayer {
  public:
   static constexpr int kBins = 1024;
-  // Our audio library, bound by name when the player first calls into it.
-  static constexpr std::string_view kLibrary = "libbass.so";
+  // Our audio library's file (libbass.so, bass.dll), bound by name when the player first calls
+  // into it.
+  static const std::string& Library();
 
   AudioPlayer();
   AudioPlayer(const AudioPlayer&) = delete;

@@ -67,7 +67,7 @@ void AudioPlayer::DrawSpectrum(std::string_view window, std::string_view control
 
   if (stream == 0) return;
   const std::uint32_t read = CallExternal<decltype(BASS_ChannelGetData)>(
-      kLibrary, "BASS_ChannelGetData", stream, frame.data(), BASS_DATA_FFT1024);
+      Library(), "BASS_ChannelGetData", stream, frame.data(), BASS_DATA_FFT1024);
   if (read == BASS_DATA_ERROR) return;
 
   const std::int64_t binsPerBar = std::int64_t{barWidth} + 1;

@@ -2,9 +2,10 @@
 // from form tables, control properties and events, message boxes and the file dialog, files and
 // folders, INI files, the shell, global hotkeys, external libraries, texts and numbers.
 //
-// Texts are UTF-8 in memory; lengths and positions count bytes. Paths use "/" and folders returned
-// by the platform end in "/". Failures travel in results (false, -1, 0 or the empty text); the few
-// that cannot are fatal runtime errors that end the process.
+// Texts are UTF-8 in memory; lengths and positions count bytes. Folders returned by the platform
+// end in the system's separator ("/" on Linux, "\" on Windows); paths handed to it may use "/" on
+// both. Failures travel in results (false, -1, 0 or the empty text); the few that cannot are fatal
+// runtime errors that end the process.
 #pragma once
 
 #include <cstdint>
@@ -215,6 +216,10 @@ class PlatformServices {
 // The platform of this process.
 PlatformServices& Platform();
 void SetPlatform(PlatformServices* platform);
+
+// The file name of a shared library of ours on this system, from its stem: "libbass.so" on Linux,
+// "bass.dll" on Windows. A stem holding "*" gives the pattern its plug-ins match.
+std::string SharedLibraryFile(std::string_view stem);
 
 // Binds an external function and calls it: CallExternal<int(int)>("libbass.so", "BASS_X", 1).
 template <typename Signature, typename... Args>

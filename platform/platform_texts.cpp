@@ -1,5 +1,4 @@
 // Texts and numbers of the platform service layer, and the accessor of the process's platform.
-#include <locale.h>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -9,6 +8,7 @@
 #include <limits>
 
 #include "platform/platform_services.h"
+#include "platform/platform_system.h"
 
 namespace kalvor {
 namespace {
@@ -63,11 +63,6 @@ std::string FoldFullWidth(std::string_view text) {
 
 bool IsDigit(char c) {
   return c >= '0' && c <= '9';
-}
-
-locale_t CLocale() {
-  static const locale_t locale = newlocale(LC_ALL_MASK, "C", nullptr);
-  return locale;
 }
 
 }  // namespace
@@ -137,8 +132,8 @@ double TextToNumber(std::string_view text) {
     }
   }
   const std::string number(start, p);
-  // strtod_l: the program's locale (set by the toolkit) may use a decimal comma.
-  return strtod_l(number.c_str(), nullptr, CLocale());
+  // In the C locale: the program's locale (set by the toolkit) may use a decimal comma.
+  return ParseNumberInCLocale(number.c_str());
 }
 
 std::string NumberToText(std::int32_t value) {

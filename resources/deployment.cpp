@@ -5,9 +5,13 @@
 
 namespace kalvor {
 
+std::string Deployment::LibraryFile() {
+  return SharedLibraryFile("bass");
+}
+
 bool Deployment::DeployLibrary() {
   PlatformServices& platform = Platform();
-  const std::string path = JoinTexts({platform.GetSpecialFolder(10), kLibraryFile});
+  const std::string path = JoinTexts({platform.GetSpecialFolder(10), LibraryFile()});
   // A copy of the program that is already running has the old library mapped; rewriting that
   // file in place would crash it. The old file is unlinked first, so the running copy keeps its
   // own and this start writes a new one.

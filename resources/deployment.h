@@ -12,7 +12,8 @@ namespace kalvor {
 
 class Deployment {
  public:
-  static constexpr const char* kLibraryFile = "libbass.so";
+  // Our audio library's file name on this system (libbass.so, bass.dll).
+  static std::string LibraryFile();
   static constexpr const char* kArchiveFile = "1.zip";
 
   // Before any window exists: the library into the per-user library folder.

@@ -1,9 +1,9 @@
 #include "platform/core/special_folders.h"
 
-// windows.h first: the shell headers build on it.
+#include <windows.h>
+// after windows.h, which they build on
 #include <knownfolders.h>
 #include <shlobj.h>
-#include <windows.h>
 
 #include <string_view>
 

@@ -1,0 +1,16 @@
+# KALVOR_SOUND_FILES: the path of every built-in sound effect in KALVOR_SOUND_DIR, from the one
+# list in resources/sound_archive_list.h; KALVOR_SOUND_COUNT: how many (98).
+set(_kalvor_list_header ${PROJECT_SOURCE_DIR}/resources/sound_archive_list.h)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${_kalvor_list_header})
+file(READ ${_kalvor_list_header} _kalvor_list_text)
+string(REGEX MATCH "kArchiveSoundNames = {[^}]*}" _kalvor_list_text "${_kalvor_list_text}")
+string(REGEX MATCHALL "\"[^\"]+\"" _kalvor_quoted "${_kalvor_list_text}")
+set(KALVOR_SOUND_FILES)
+foreach(_quoted IN LISTS _kalvor_quoted)
+  string(REPLACE "\"" "" _name "${_quoted}")
+  list(APPEND KALVOR_SOUND_FILES "${KALVOR_SOUND_DIR}/${_name}.mp3")
+endforeach()
+list(LENGTH KALVOR_SOUND_FILES KALVOR_SOUND_COUNT)
+if(NOT KALVOR_SOUND_COUNT EQUAL 98)
+  message(FATAL_ERROR "sound_archive_list.h: expected 98 names, found ${KALVOR_SOUND_COUNT}")
+endif()
