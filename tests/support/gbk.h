@@ -1,36 +1,15 @@
-// GBK text made with iconv directly, independent of the program's own conversion, as a Windows
-// program would have stored it.
+// GBK text made by the system's own conversion (iconv on Linux, the code page functions on
+// Windows), independent of the program's, as a Windows program would have stored it.
+// One implementation per system: gbk_posix.cpp, gbk_win32.cpp (library kalvor_test_gbk).
 #pragma once
-
-#include <iconv.h>
 
 #include <string>
 #include <string_view>
 
 namespace kalvor::test {
 
-// The text converted between two iconv character sets; "<not convertible>" when it is not.
-inline std::string Iconv(const char* to, const char* from, std::string_view text) {
-  iconv_t cd = iconv_open(to, from);
-  if (cd == reinterpret_cast<iconv_t>(-1)) return "<not convertible>";
-  std::string out(text.size() * 3 + 4, '\0');
-  char* in = const_cast<char*>(text.data());
-  std::size_t inLeft = text.size();
-  char* dst = out.data();
-  std::size_t outLeft = out.size();
-  const std::size_t result = iconv(cd, &in, &inLeft, &dst, &outLeft);
-  iconv_close(cd);
-  if (result == static_cast<std::size_t>(-1)) return "<not convertible>";
-  out.resize(out.size() - outLeft);
-  return out;
-}
-
-inline std::string Gbk(std::string_view utf8) {
-  return Iconv("GBK", "UTF-8", utf8);
-}
-
-inline std::string Utf8FromGbk(std::string_view gbk) {
-  return Iconv("UTF-8", "GBK", gbk);
-}
+// "<not convertible>" when the text has no GBK form, or is no valid UTF-8 or GBK.
+std::string Gbk(std::string_view utf8);
+std::string Utf8FromGbk(std::string_view gbk);
 
 }  // namespace kalvor::test

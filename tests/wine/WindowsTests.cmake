@@ -41,4 +41,7 @@ function(kalvor_windows_tests target)
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${file}")
 endfunction()
 
-add_subdirectory(audiolib)
+# The folders mirror the program's, bottom to top, as in the Linux build.
+foreach(dir support audiolib platform/core board resources)
+  add_subdirectory(${dir})
+endforeach()
