@@ -18,10 +18,23 @@ export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
 export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
 
-if [ ! -f "$WINEPREFIX/.kalvor-ready" ]; then
-  # Tests running side by side wait for the one that makes the prefix.
+# Wine takes the ANSI code page from LANG, but names Unix files through the C library's locale:
+# without a Chinese UTF-8 locale every Chinese file name fails. Where the system has not generated
+# one, the build makes its own from the locale sources (Debian's "locales").
+if ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf-\?8'; then
+  export LOCPATH="$state/locale"
+fi
+
+if [ ! -f "$WINEPREFIX/.kalvor-ready" ] || { [ -n "${LOCPATH:-}" ] && [ ! -f "$LOCPATH/.ready" ]; }; then
+  # Tests running side by side wait for the one that makes the prefix and the locale.
   exec 8>"$state/prefix.lock"
   flock 8
+  if [ -n "${LOCPATH:-}" ] && [ ! -f "$LOCPATH/.ready" ]; then
+    mkdir -p "$LOCPATH"
+    localedef -i zh_CN -f UTF-8 "$LOCPATH/zh_CN.UTF-8" >/dev/null 2>&1 ||
+      { echo "wine-run.sh: cannot make the zh_CN.UTF-8 locale" >&2; exit 1; }
+    touch "$LOCPATH/.ready"
+  fi
   if [ ! -f "$WINEPREFIX/.kalvor-ready" ]; then
     rm -rf "$WINEPREFIX"
     wineboot --init >/dev/null 2>&1
