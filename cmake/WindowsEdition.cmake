@@ -23,7 +23,7 @@ endif()
 set(KALVOR_HOST_BIN_DIR ${KALVOR_HOST_BUILD}/bin)
 set(KALVOR_SOUND_DIR ${KALVOR_HOST_BUILD}/generated/music)
 
-include(${PROJECT_SOURCE_DIR}/cmake/SoundFiles.cmake)
+include(${PROJECT_SOURCE_DIR}/cmake/SoundArchive.cmake)
 
 # Targets of the Linux build, made there by a target of this one on every build (quick when they
 # are current); FILES names what they make, for the rules that read it. One host build runs at a
@@ -47,20 +47,7 @@ kalvor_host_targets(kalvor_host_tools
   FILES ${KALVOR_HOST_BIN_DIR}/kalvor_mkarchive ${KALVOR_SOUND_FILES})
 
 # The sound archive the program carries, with bass.dll as its library entry.
-add_custom_command(
-  OUTPUT ${KALVOR_LIBRARY_BLOB}
-  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:bass> ${KALVOR_LIBRARY_BLOB}
-  DEPENDS bass
-  COMMENT "Copying the audio library for embedding"
-  VERBATIM)
-add_custom_command(
-  OUTPUT ${KALVOR_ARCHIVE_FILE}
-  COMMAND ${KALVOR_HOST_BIN_DIR}/kalvor_mkarchive ${KALVOR_ARCHIVE_FILE} ${KALVOR_LIBRARY_BLOB}
-          ${KALVOR_SOUND_DIR}
-  DEPENDS ${KALVOR_HOST_BIN_DIR}/kalvor_mkarchive ${KALVOR_SOUND_FILES} ${KALVOR_LIBRARY_BLOB}
-  COMMENT "Packing the sound archive with the Linux build's archive writer"
-  VERBATIM)
-add_custom_target(kalvor_sound_archive DEPENDS ${KALVOR_ARCHIVE_FILE} ${KALVOR_LIBRARY_BLOB})
+kalvor_sound_archive(${KALVOR_HOST_BIN_DIR}/kalvor_mkarchive ${KALVOR_HOST_BIN_DIR}/kalvor_mkarchive)
 add_dependencies(kalvor_sound_archive kalvor_host_tools)
 
 # Everything compiled for Windows speaks to the W functions of Windows 10 and later.

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/core/core_platform.h"
+#include "platform/core/posix_io.h"
 #include "platform/core/special_folders.h"
 
 namespace kalvor {
@@ -20,19 +21,6 @@ void MakeFolders(const std::string& path) {
     mkdir(path.substr(0, slash).c_str(), 0700);
   }
   mkdir(path.c_str(), 0700);
-}
-
-bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t n = write(fd, data, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
 }
 
 }  // namespace

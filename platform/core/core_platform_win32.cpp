@@ -1,6 +1,5 @@
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -8,6 +7,7 @@
 #include "platform/core/core_platform.h"
 #include "platform/core/special_folders.h"
 #include "platform/core/wide_text.h"
+#include "platform/core/win32_io.h"
 
 namespace kalvor {
 
@@ -37,13 +37,7 @@ bool CorePlatform::WriteBytesToFile(std::string_view path,
   if (file == INVALID_HANDLE_VALUE) return false;
   bool ok = SetEndOfFile(file) != 0;
   for (const auto& block : blocks) {
-    std::span<const std::uint8_t> rest = block;
-    while (ok && !rest.empty()) {
-      DWORD n = 0;
-      const DWORD want = static_cast<DWORD>(std::min<std::size_t>(rest.size(), 1u << 30));
-      ok = WriteFile(file, rest.data(), want, &n, nullptr) != 0;
-      rest = rest.subspan(n);
-    }
+    ok = ok && WriteAll(file, block.data(), block.size());
   }
   return CloseHandle(file) != 0 && ok;
 }

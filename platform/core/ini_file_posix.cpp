@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "platform/core/ini_file_storage.h"
+#include "platform/core/posix_io.h"
 
 namespace kalvor::ini_storage {
 namespace {
@@ -44,18 +45,6 @@ bool ReadWholeFile(const char* path, std::vector<char>& buffer, std::size_t& siz
   return ok;
 }
 
-bool WriteAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    const ssize_t n = write(fd, data.data(), data.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
-
 // Writes `content` to a new file beside `target` and renames it over `target`.
 bool ReplaceFile(const std::string& target, std::string_view content, const struct stat* old,
                  IniFile::ReplaceHook hook) {
@@ -70,8 +59,8 @@ bool ReplaceFile(const std::string& target, std::string_view content, const stru
     if (fd < 0 && errno != EEXIST) return false;
   }
   if (fd < 0) return false;
-  bool ok = (old == nullptr || fchmod(fd, old->st_mode & 07777) == 0) && WriteAll(fd, content) &&
-            fsync(fd) == 0;
+  bool ok = (old == nullptr || fchmod(fd, old->st_mode & 07777) == 0) &&
+            WriteAll(fd, content.data(), content.size()) && fsync(fd) == 0;
   ok = (close(fd) == 0) && ok;
   if (ok) {
     if (hook != nullptr) hook(temporary.c_str());

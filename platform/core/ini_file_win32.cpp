@@ -6,6 +6,7 @@
 
 #include "platform/core/ini_file_storage.h"
 #include "platform/core/wide_text.h"
+#include "platform/core/win32_io.h"
 
 namespace kalvor::ini_storage {
 namespace {
@@ -48,16 +49,6 @@ bool ReadWholeFile(const std::wstring& path, std::vector<char>& buffer, std::siz
     if (n == 0) return true;
     if (size == buffer.size()) buffer.resize(buffer.size() * 2);
   }
-}
-
-bool WriteAll(HANDLE file, std::string_view data) {
-  while (!data.empty()) {
-    DWORD n = 0;
-    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(data.size(), 1u << 30));
-    if (!WriteFile(file, data.data(), want, &n, nullptr)) return false;
-    data.remove_prefix(n);
-  }
-  return true;
 }
 
 // Moves the temporary file over the target. A program that holds the target open without
@@ -118,7 +109,8 @@ bool Rewrite(const std::string& path,
   }
   Handle file(created);
   if (!file.valid()) return false;
-  bool ok = WriteAll(file.get(), *content) && FlushFileBuffers(file.get()) != 0;
+  bool ok =
+      WriteAll(file.get(), content->data(), content->size()) && FlushFileBuffers(file.get()) != 0;
   ok = file.close() && ok;
   if (ok) {
     if (hook != nullptr) hook(Narrow(temporary).c_str());

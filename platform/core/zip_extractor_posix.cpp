@@ -8,6 +8,7 @@
 #include <ctime>
 
 #include "platform/core/extraction_folder.h"
+#include "platform/core/posix_io.h"
 
 namespace kalvor {
 namespace {
@@ -108,19 +109,6 @@ int CreateFile(int folder, const char* name) {
     return openat(folder, name, O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
   }
   return openat(folder, name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-}
-
-bool WriteAll(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t n = write(fd, data, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
 }
 
 // The entry's MS-DOS date and time are local time.

@@ -5,6 +5,7 @@
 
 #include "platform/core/extraction_folder.h"
 #include "platform/core/wide_text.h"
+#include "platform/core/win32_io.h"
 
 namespace kalvor {
 
@@ -91,16 +92,8 @@ bool ExtractionFolder::WriteFile(const std::vector<std::string>& parts, std::uin
   if (!MakeFolders(state_->root, parts, parts.size() - 1)) return false;
   const HANDLE file = CreateFresh(Below(state_->root, parts, parts.size()));
   if (file == INVALID_HANDLE_VALUE) return false;
-  bool ok = fill([file](const char* data, std::size_t size) {
-    while (size > 0) {
-      DWORD n = 0;
-      const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
-      if (!::WriteFile(file, data, want, &n, nullptr)) return false;
-      data += n;
-      size -= n;
-    }
-    return true;
-  });
+  const bool ok =
+      fill([file](const char* data, std::size_t size) { return WriteAll(file, data, size); });
   if (ok) StampFile(file, dosDate, dosTime);
   return CloseHandle(file) != 0 && ok;
 }
