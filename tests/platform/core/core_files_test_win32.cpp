@@ -13,7 +13,7 @@ namespace {
 // A folder the environment names, as UTF-8 with "\" at the end.
 std::string FromEnvironment(const wchar_t* variable) {
   const wchar_t* value = _wgetenv(variable);
-  if (value == nullptr) return "<" + test::TempDir::Utf8(variable) + " is not set>";
+  if (value == nullptr) return test::TempDir::Utf8(variable).append(" is not set");
   return test::TempDir::Utf8(std::filesystem::path(value)) + "\\";
 }
 
