@@ -14,6 +14,8 @@ PACKAGES=(
   fonts-wqy-microhei
   xvfb xdotool x11-utils
   dbus-daemon
+  # A window manager for the tests that drive the board with real input on a private X server.
+  openbox
   sox libsox-fmt-mp3 zip unzip
   imagemagick
   desktop-file-utils appstream
@@ -25,9 +27,9 @@ PACKAGES=(
   pulseaudio pulseaudio-utils
   pipewire pipewire-pulse wireplumber dbus-daemon
 )
-# Only for the end-to-end desktop test (tests/e2e), installed by `install-deps.sh --e2e`: a window
-# manager and a tool to close windows through it.
-E2E_PACKAGES=(openbox wmctrl)
+# Only for the end-to-end desktop test (tests/e2e), installed by `install-deps.sh --e2e`: a tool
+# to close windows through the window manager.
+E2E_PACKAGES=(wmctrl)
 # Only for the Windows edition, installed by `install-deps.sh --windows` (./test asks for them):
 # the mingw-w64 cross compilers and their zlib, the installer builder, and Wine with GStreamer's
 # plug-ins, through which Wine's Media Foundation decodes FLAC. Its tests run in the Chinese locale

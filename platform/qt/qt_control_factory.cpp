@@ -89,6 +89,13 @@ QWidget* QtControlFactory::CreateWidget(const ControlDef& def, QWidget* parent) 
       combo->setInsertPolicy(QComboBox::NoInsert);
       for (const std::string& item : def.items) combo->addItem(QString::fromStdString(item));
       combo->setCurrentIndex(-1);  // the form selects no item
+      if (combo->isEditable()) {
+        // What the user types stays as typed: no completion, and leaving the field does not turn
+        // a text that matches an item into a pick of that item (Qt looks the text up when the
+        // field loses the focus and reports it as chosen; so does its completer).
+        combo->setCompleter(nullptr);
+        QObject::disconnect(combo->lineEdit(), &QLineEdit::editingFinished, combo, nullptr);
+      }
       // activated: a pick by the user only, not a change made through a property.
       QObject::connect(combo, &QComboBox::activated, combo, [raise, name](int) { raise(name, 0); });
       return combo;

@@ -1,8 +1,5 @@
 #include "platform/qt/qt_event_router.h"
 
-#include <QComboBox>
-#include <QKeyEvent>
-#include <QLineEdit>
 #include <QMouseEvent>
 #include <QWidget>
 
@@ -59,16 +56,6 @@ bool QtEventRouter::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseMove:
       code = event::kMouseMove;
       break;
-    case QEvent::KeyPress: {
-      // Enter in the edit field of an editable combo box would pick the matching item as if the
-      // user had chosen it from the list; a Windows combo box does not do that.
-      const int key = static_cast<QKeyEvent*>(event)->key();
-      if ((key == Qt::Key_Return || key == Qt::Key_Enter) && qobject_cast<QLineEdit*>(watched) &&
-          qobject_cast<QComboBox*>(watched->parent())) {
-        return true;
-      }
-      return false;
-    }
     default:
       return false;
   }

@@ -3,6 +3,11 @@
 // told us how thick its frame is (without a frame, client size = outer size). A close request
 // (close box, Alt+F4) does not close the widget: it is handed to the platform, which runs the
 // window's close and destroy events and then removes the window.
+//
+// A window without a caption has an empty title bar. Qt names a window without a title after the
+// program, and a window manager names a top-level window without a name itself ("Unnamed
+// Window"); so such a window is a dialog of the program (transient for its other windows, which
+// managers leave unnamed) and its names on the window system are emptied once Qt has set them.
 #pragma once
 
 #include <QSize>
@@ -13,7 +18,10 @@ namespace kalvor {
 
 class QtFormWindow : public QWidget {
  public:
-  explicit QtFormWindow(QSize outerSize);
+  QtFormWindow(QSize outerSize, const QString& caption);
+
+  // Sets the caption shown in the title bar; an empty one leaves the title bar empty.
+  void SetCaption(const QString& caption);
 
   void SetCloseRequestHandler(std::function<void()> handler) {
     onCloseRequest_ = std::move(handler);
@@ -30,7 +38,11 @@ class QtFormWindow : public QWidget {
   bool event(QEvent* event) override;
 
  private:
+  // Empties the window's names on the window system (X11), where Qt put the program's name.
+  void ClearNativeTitle();
+
   QSize outer_;
+  bool untitled_ = false;
   std::function<void()> onCloseRequest_;
 };
 

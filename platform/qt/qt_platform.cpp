@@ -183,10 +183,9 @@ void QtPlatform::BuildWindow(QtWindowRecord& record) {
   const std::string name = form.name;
   const std::uint64_t serial = record.serial;
 
-  auto* window = new QtFormWindow(QSize(form.outerWidth, form.outerHeight));
+  auto* window = new QtFormWindow(QSize(form.outerWidth, form.outerHeight), ToQt(form.caption));
   record.widget = window;
   window->setObjectName(ToQt(name));
-  window->setWindowTitle(ToQt(form.caption));
   if (!form.icon.empty()) window->setWindowIcon(QIcon(ToQt(form.icon)));
   if (form.x >= 0 && form.y >= 0) window->move(form.x, form.y);
   window->SetCloseRequestHandler([this, name, serial] { CloseRequested(name, serial); });
@@ -400,7 +399,7 @@ void QtPlatform::SetText(std::string_view window, std::string_view control, Prop
     record.tag = std::string(value);
   } else if (prop == Prop::Caption || prop == Prop::Text) {
     record.form.caption = std::string(value);
-    if (record.widget) record.widget->setWindowTitle(ToQt(value));
+    if (record.widget) record.widget->SetCaption(ToQt(value));
   }
 }
 

@@ -85,14 +85,77 @@ bool XServer::Start() {
   return ready;
 }
 
-void XServer::Stop() {
-  if (pid_ > 0) {
-    ::kill(pid_, SIGTERM);
+namespace {
+
+void EndProcess(pid_t& pid) {
+  if (pid > 0) {
+    ::kill(pid, SIGTERM);
     int status = 0;
-    ::waitpid(pid_, &status, 0);
+    ::waitpid(pid, &status, 0);
   }
-  pid_ = -1;
+  pid = -1;
+}
+
+// True once a window manager announces itself on the root window (EWMH).
+bool WindowManagerRuns(const std::string& display) {
+  xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
+  bool runs = false;
+  if (xcb_connection_has_error(c) == 0) {
+    const char name[] = "_NET_SUPPORTING_WM_CHECK";
+    xcb_intern_atom_reply_t* atom =
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, sizeof name - 1, name), nullptr);
+    if (atom != nullptr && atom->atom != XCB_ATOM_NONE) {
+      const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+      xcb_get_property_reply_t* value = xcb_get_property_reply(
+          c, xcb_get_property(c, 0, root, atom->atom, XCB_ATOM_WINDOW, 0, 1), nullptr);
+      runs = value != nullptr && xcb_get_property_value_length(value) > 0;
+      std::free(value);
+    }
+    std::free(atom);
+  }
+  xcb_disconnect(c);
+  return runs;
+}
+
+}  // namespace
+
+void XServer::Stop() {
+  EndProcess(windowManager_);
+  EndProcess(pid_);
   display_.clear();
+}
+
+bool XServer::StartWindowManager() {
+  if (windowManager_ > 0) return true;
+  const pid_t pid = ::fork();
+  if (pid < 0) {
+    error_ = "fork failed";
+    return false;
+  }
+  if (pid == 0) {
+    const int devNull = ::open("/dev/null", O_WRONLY);
+    if (devNull >= 0) {
+      ::dup2(devNull, STDOUT_FILENO);
+      ::dup2(devNull, STDERR_FILENO);
+    }
+    ::setenv("DISPLAY", display_.c_str(), 1);
+    ::execlp("openbox", "openbox", "--sm-disable", static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  windowManager_ = pid;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!WindowManagerRuns(display_)) {
+    int status = 0;
+    if (::waitpid(pid, &status, WNOHANG) == pid || std::chrono::steady_clock::now() > deadline) {
+      windowManager_ = -1;
+      ::kill(pid, SIGTERM);
+      ::waitpid(pid, &status, 0);
+      error_ = "openbox did not start on " + display_;
+      return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return true;
 }
 
 namespace {
@@ -102,6 +165,8 @@ struct SharedServer {
   std::string problem;
   bool missing = false;
   bool tried = false;
+  bool desktopTried = false;
+  bool desktop = false;  // the window manager runs on the server
 };
 
 SharedServer& SharedState() {
@@ -133,6 +198,22 @@ const std::string& XServer::SharedProblem() {
 
 bool XServer::SharedMissing() {
   return SharedState().missing;
+}
+
+XServer* XServer::SharedDesktop() {
+  SharedServer& shared = SharedState();
+  if (!shared.desktopTried && shared.server) {
+    shared.desktopTried = true;
+    if (!Installed("openbox")) {
+      shared.missing = true;
+      shared.problem = "openbox is not installed (scripts/install-deps.sh installs it)";
+    } else if (!shared.server->StartWindowManager()) {
+      shared.problem = shared.server->Error();
+    } else {
+      shared.desktop = true;
+    }
+  }
+  return shared.desktop ? shared.server.get() : nullptr;
 }
 
 bool XServer::Xdotool(const std::string& arguments) const {
