@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
@@ -30,6 +31,11 @@ QFont QtControlFactory::FontFor(const FontDef& def, const QFont& base) {
   // Qt's weights are the OpenType ones the form uses: 400 normal, 700 bold.
   font.setWeight(static_cast<QFont::Weight>(std::clamp(def.weight, 1, 1000)));
   return font;
+}
+
+QFont QtControlFactory::DefaultFont() {
+  return FontFor(FontDef{.family = "宋体", .pixelHeight = 12, .weight = 400, .charset = 134},
+                 QFont());
 }
 
 void QtControlFactory::Build(QtControlRecord& control, QWidget* parent) const {
@@ -127,6 +133,16 @@ QWidget* QtControlFactory::CreateWidget(const ControlDef& def, QWidget* parent) 
       // width shows its caption without scroll arrows.
       tab->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 5px; }"));
       tab->tabBar()->setExpanding(false);
+      if (def.x < 0) {
+        // A tab control that starts left of its parent (the main window's, whose left border
+        // lies out of sight) begins its tabs where the parent begins, so the first caption shows
+        // whole.
+        auto* margin = new QWidget(tab);
+        auto* room = new QHBoxLayout(margin);  // the tab control goes by the corner's size hint
+        room->setContentsMargins(0, 0, 0, 0);
+        room->addSpacing(-def.x);
+        tab->setCornerWidget(margin, Qt::TopLeftCorner);
+      }
       return tab;
     }
     case ControlKind::GroupBox:

@@ -24,6 +24,9 @@ class QtControlFactory {
   void Build(QtControlRecord& control, QWidget* parent) const;
 
   static QFont FontFor(const FontDef& def, const QFont& base);
+  // The font of every control whose form names none: the forms are laid out in pixels for the
+  // 12-pixel 宋体 of a Chinese Windows desktop, for which an installed Chinese font stands in.
+  static QFont DefaultFont();
 
  private:
   QWidget* CreateWidget(const ControlDef& def, QWidget* parent) const;

@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <algorithm>
 
 #include "platform/qt/qt_tab_children.h"
@@ -26,6 +28,63 @@ std::string FromQt(const QString& text) {
 
 bool IsCombo(ControlKind kind) {
   return kind == ControlKind::ComboList || kind == ControlKind::ComboEdit;
+}
+
+// The narrowest a caption is condensed to, in percent of its width.
+constexpr int kNarrowestStretch = 60;
+
+// How wide the caption is drawn: a centred caption by its advance, a caption drawn from the left
+// edge up to the last pixel of its widest line.
+int CaptionWidth(const QFont& font, const QString& text, bool centred) {
+  const QFontMetrics metrics(font);
+  if (centred) return metrics.horizontalAdvance(text);
+  int width = 0;
+  for (const QString& line : text.split(QLatin1Char('\n'))) {
+    if (!line.isEmpty()) width = std::max(width, metrics.tightBoundingRect(line).right() + 1);
+  }
+  return width;
+}
+
+// A caption wider than the room its control has is drawn condensed until it fits. The forms are
+// laid out for a font whose digits and signs are half as wide as a Chinese character; the fonts
+// installed here draw some of them wider ("100" beside the volume slider, the "%" after it).
+void FitCaption(const QtControlRecord& control, const QString& text) {
+  QWidget* widget = control.widget.data();
+  int room = 0;
+  bool centred = false;
+  QStyleOptionButton option;
+  option.initFrom(widget);
+  switch (control.def.kind) {
+    case ControlKind::Button:
+      room =
+          widget->style()->subElementRect(QStyle::SE_PushButtonContents, &option, widget).width();
+      centred = true;
+      break;
+    case ControlKind::CheckBox:
+      room = widget->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, widget).width();
+      break;
+    case ControlKind::Label:
+    case ControlKind::TransparentLabel:
+      if (control.def.multiLine) return;
+      room = widget->width();
+      break;
+    default:
+      return;
+  }
+  QFont font = widget->font();
+  const int shown = font.stretch() == QFont::AnyStretch ? QFont::Unstretched : font.stretch();
+  int stretch = QFont::Unstretched;
+  font.setStretch(stretch);
+  const int width = CaptionWidth(font, text, centred);
+  if (width > room && room > 0) {
+    stretch = std::max(kNarrowestStretch, room * QFont::Unstretched / width);
+    font.setStretch(stretch);
+    // Glyph widths round to whole pixels: narrower still until it fits.
+    while (stretch > kNarrowestStretch && CaptionWidth(font, text, centred) > room) {
+      font.setStretch(--stretch);
+    }
+  }
+  if (stretch != shown) widget->setFont(font);
 }
 
 }  // namespace
@@ -200,14 +259,19 @@ void QtControlProperties::ShowText(QtControlRecord& control, const std::string& 
   switch (control.def.kind) {
     case ControlKind::Button:
       static_cast<QPushButton*>(widget)->setText(ToQt(text));
+      FitCaption(control, ToQt(text));
       break;
     case ControlKind::Label:
     case ControlKind::TransparentLabel:
+      static_cast<QLabel*>(widget)->setText(DisplayText(text));
+      FitCaption(control, DisplayText(text));
+      break;
     case ControlKind::WebViewer:
       static_cast<QLabel*>(widget)->setText(DisplayText(text));
       break;
     case ControlKind::CheckBox:
       static_cast<QCheckBox*>(widget)->setText(ToQt(text));
+      FitCaption(control, ToQt(text));
       break;
     case ControlKind::GroupBox:
       static_cast<QGroupBox*>(widget)->setTitle(ToQt(text));

@@ -1,8 +1,8 @@
 // The one event filter of the form runtime: it turns mouse presses and mouse moves over a control
 // (or over any inner part of it, such as the edit field of a combo box or the header of a tab
 // control) into the control's left-down, right-down and mouse-move events (event::kLeftDown,
-// kRightDown, kMouseMove). A press or move is reported for the innermost control under the mouse only: control
-// widgets do not pass mouse events on to the control that contains them.
+// kRightDown, kMouseMove). A press or move is reported for the innermost control under the mouse
+// only: control widgets do not pass mouse events on to the control that contains them.
 #pragma once
 
 #include <QObject>

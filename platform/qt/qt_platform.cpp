@@ -86,6 +86,9 @@ QtPlatform::QtPlatform(int& argc, char** argv) {
   // Ties the windows to the menu entry, so the task bar shows the program's name and icon.
   QGuiApplication::setDesktopFileName(QStringLiteral("io.kalvor.Kalvor"));
   SubstituteChineseFonts();
+  // The forms' font for everything the program shows, message boxes and file dialogs included,
+  // as on the desktop the forms were drawn for.
+  QApplication::setFont(QtControlFactory::DefaultFont());
   router_ =
       std::make_unique<QtEventRouter>([this](const std::string& window, const std::string& control,
                                              int event) { Raise(window, control, event); });
