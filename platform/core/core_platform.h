@@ -34,8 +34,9 @@ class CorePlatform : public PlatformServices {
   void SetExitCleanup(std::function<void()> cleanup) override;
   [[noreturn]] void FatalError(std::string_view message) override;
 
-  // Makes the program's own folder the current folder and creates the per-user data and library
-  // folders (codes 8 and 10). Called once at process start.
+  // Makes the program's own folder the current folder, creates the per-user data and library
+  // folders (codes 8 and 10) and removes the temporary files that writers of the settings file
+  // which have ended left in the data folder. Called once at process start.
   static void PrepareProcess(const char* argv0);
   // Runs the exit clean-up (once) and releases the bound external libraries.
   void RunExitCleanup();

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/core/core_platform.h"
+#include "platform/core/ini_file.h"
 #include "platform/core/posix_io.h"
 #include "platform/core/special_folders.h"
 
@@ -65,6 +66,8 @@ void CorePlatform::PrepareProcess(const char* argv0) {
     if (path.size() > 1) path.pop_back();
     if (!path.empty()) MakeFolders(path);
   }
+  // A board killed while it replaced data.ini left its temporary file behind.
+  IniFile::RemoveAbandonedTemporaries(SpecialFolders::Get(8));
 }
 
 }  // namespace kalvor

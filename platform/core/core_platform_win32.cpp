@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/core/core_platform.h"
+#include "platform/core/ini_file.h"
 #include "platform/core/special_folders.h"
 #include "platform/core/wide_text.h"
 #include "platform/core/win32_io.h"
@@ -52,6 +53,8 @@ void CorePlatform::PrepareProcess(const char* /*argv0*/) {
     std::error_code ignored;
     if (!path.empty()) std::filesystem::create_directories(WidePath(path), ignored);
   }
+  // A board killed while it replaced data.ini left its temporary file behind.
+  IniFile::RemoveAbandonedTemporaries(SpecialFolders::Get(8));
 }
 
 }  // namespace kalvor

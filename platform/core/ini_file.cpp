@@ -141,6 +141,30 @@ std::string WithoutLineBreaks(std::string_view text) {
 
 }  // namespace
 
+namespace ini_storage {
+
+unsigned long TemporaryOwner(std::string_view name) {
+  constexpr std::string_view kMark = ".tmp";
+  const std::size_t dash = name.rfind('-');
+  if (dash == std::string_view::npos) return 0;
+  const std::size_t mark = name.rfind(kMark, dash);
+  if (mark == std::string_view::npos || mark == 0) return 0;
+  const std::string_view owner = name.substr(mark + kMark.size(), dash - mark - kMark.size());
+  const std::string_view serial = name.substr(dash + 1);
+  auto digits = [](std::string_view text) {
+    return !text.empty() && text.size() <= 9 &&
+           text.find_first_not_of("0123456789") == std::string_view::npos;
+  };
+  if (!digits(owner) || !digits(serial)) return 0;
+  return std::stoul(std::string(owner));
+}
+
+}  // namespace ini_storage
+
+void IniFile::RemoveAbandonedTemporaries(std::string_view folder) {
+  ini_storage::RemoveTemporariesOfEndedWriters(std::string(folder.empty() ? "." : folder));
+}
+
 void IniFile::SetReplaceHookForTesting(ReplaceHook hook) {
   replaceHook = hook;
 }

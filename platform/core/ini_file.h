@@ -33,6 +33,13 @@ class IniFile {
   static bool Write(std::string_view path, std::string_view section, std::string_view key,
                     std::string_view value);
 
+  // Removes from the folder the temporary files of writes that never finished: a writer killed
+  // between writing its temporary file ("<file>.tmp<process id>-<n>") and renaming it leaves it
+  // behind. Only those of processes that have ended go; another running writer's stay. Meant for
+  // the start of a process, before it writes: temporaries under its own process id are then left
+  // over from an earlier process that had the same number.
+  static void RemoveAbandonedTemporaries(std::string_view folder);
+
   // Test hook: called with the temporary file's path after it has been written and flushed,
   // before it replaces the file.
   using ReplaceHook = void (*)(const char* temporaryPath);

@@ -1,4 +1,6 @@
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -98,6 +100,24 @@ bool Rewrite(const std::string& path,
   const std::optional<std::string> content = edit(std::string_view(buffer.data(), size));
   if (!content) return true;
   return ReplaceFile(target, *content, exists ? &st : nullptr, hook);
+}
+
+void RemoveTemporariesOfEndedWriters(const std::string& folder) {
+  DIR* dir = opendir(folder.c_str());
+  if (dir == nullptr) return;
+  const std::string prefix = folder.back() == '/' ? folder : folder + "/";
+  const auto self = static_cast<unsigned long>(getpid());
+  while (const dirent* entry = readdir(dir)) {
+    const unsigned long owner = TemporaryOwner(entry->d_name);
+    if (owner == 0) continue;
+    // A process that runs, or that we may not signal, keeps its file.
+    const bool runs = kill(static_cast<pid_t>(owner), 0) == 0 || errno == EPERM;
+    if (owner != self && runs) continue;
+    const std::string file = prefix + entry->d_name;
+    struct stat st {};
+    if (lstat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode)) unlink(file.c_str());
+  }
+  closedir(dir);
 }
 
 }  // namespace kalvor::ini_storage

@@ -26,4 +26,12 @@ bool Rewrite(const std::string& path,
              const std::function<std::optional<std::string>(std::string_view)>& edit,
              IniFile::ReplaceHook hook);
 
+// The process id in the name of a temporary file "<file>.tmp<process id>-<n>" that Rewrite
+// makes; 0 for any other name.
+unsigned long TemporaryOwner(std::string_view name);
+
+// Removes from the folder the temporaries (see TemporaryOwner) whose process has ended, and
+// those under this process's own id, which an earlier process with the same id left.
+void RemoveTemporariesOfEndedWriters(const std::string& folder);
+
 }  // namespace kalvor::ini_storage

@@ -120,4 +120,30 @@ bool Rewrite(const std::string& path,
   return ok;
 }
 
+void RemoveTemporariesOfEndedWriters(const std::string& folder) {
+  std::wstring prefix = WidePath(folder);
+  if (!prefix.empty() && prefix.back() != L'\\' && prefix.back() != L'/') prefix += L'\\';
+  WIN32_FIND_DATAW found;
+  const HANDLE search = FindFirstFileW((prefix + L"*.tmp*-*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  const unsigned long self = GetCurrentProcessId();
+  do {
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
+    const unsigned long owner = TemporaryOwner(Narrow(found.cFileName));
+    if (owner == 0) continue;
+    if (owner != self) {
+      // A process that runs (or that we may not look at) keeps its file.
+      const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(owner));
+      if (process == nullptr && GetLastError() == ERROR_ACCESS_DENIED) continue;
+      if (process != nullptr) {
+        const bool runs = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+        CloseHandle(process);
+        if (runs) continue;
+      }
+    }
+    DeleteFileW((prefix + found.cFileName).c_str());
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+}
+
 }  // namespace kalvor::ini_storage

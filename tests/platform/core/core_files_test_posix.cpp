@@ -87,9 +87,17 @@ TEST_F(LinuxFoldersTest, SpecialFoldersFollowTheUsersEnvironment) {
   EXPECT_EQ(platform.GetSpecialFolder(8), dir.path() + "/.local/share/kalvor/");
 }
 
-TEST_F(LinuxFoldersTest, PrepareProcessEntersTheProgramFolderAndMakesTheUserFolders) {
+TEST_F(LinuxFoldersTest, PrepareProcessEntersTheProgramFolderMakesTheUserFoldersAndTidiesThem) {
   env.Set("HOME", dir.path().c_str());
   env.Set("XDG_DATA_HOME", nullptr);
+  // A settings file's temporary left by a process that has ended.
+  const pid_t ended = fork();
+  if (ended == 0) _exit(0);
+  ASSERT_EQ(waitpid(ended, nullptr, 0), ended);
+  std::filesystem::create_directories(dir / ".local/share/kalvor");
+  const std::string leftover =
+      dir / (".local/share/kalvor/data.ini.tmp" + std::to_string(ended) + "-0");
+  WriteFile(leftover, "x");
   const pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
@@ -97,7 +105,8 @@ TEST_F(LinuxFoldersTest, PrepareProcessEntersTheProgramFolderAndMakesTheUserFold
     const auto exe = std::filesystem::read_symlink("/proc/self/exe");
     const bool ok = std::filesystem::current_path() == exe.parent_path() &&
                     std::filesystem::is_directory(dir / ".local/share/kalvor") &&
-                    std::filesystem::is_directory(dir / ".local/lib/kalvor");
+                    std::filesystem::is_directory(dir / ".local/lib/kalvor") &&
+                    !std::filesystem::exists(leftover);
     _exit(ok ? 0 : 1);
   }
   int status = 0;
