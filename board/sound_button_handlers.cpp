@@ -4,12 +4,12 @@
 #include "board/ads_window_form.h"
 #include "board/custom_slots.h"
 #include "board/custom_sound_dialog_form.h"
+#include "board/help_page.h"
 #include "board/hotkey_dialog_form.h"
 #include "board/hotkey_targets.h"
 #include "board/main_window_form.h"
 #include "board/settings_file.h"
 #include "board/sound_catalogue.h"
-#include "board/web_addresses.h"
 #include "platform/platform_services.h"
 
 namespace kalvor {
@@ -112,7 +112,7 @@ void SoundButtonHandlers::Stop() {
 }
 
 void SoundButtonHandlers::ContactAuthor() {
-  Platform().OpenUrl(web::kAuthorChat);
+  Platform().OpenUrl(HelpPage::ContactAddress());
 }
 
 void SoundButtonHandlers::ShowAdvertising() {
@@ -127,11 +127,11 @@ void SoundButtonHandlers::ToggleAlwaysOnTop() {
 
 void SoundButtonHandlers::TopBanner() {
   constexpr std::int32_t kVerbOpen = 4;
-  Platform().ExecuteWithVerb(kVerbOpen, web::kAuthorChat);
+  Platform().ExecuteWithVerb(kVerbOpen, HelpPage::ContactAddress());
 }
 
 void SoundButtonHandlers::BottomBanner() {
-  Platform().OpenUrl(web::kAuthorPage);
+  Platform().OpenUrl(HelpPage::AboutAddress());
 }
 
 }  // namespace kalvor

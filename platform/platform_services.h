@@ -171,7 +171,8 @@ class PlatformServices {
   // Files and folders ------------------------------------------------------------------------
   // 1 documents, 2 favourites, 3 desktop, 4 fonts, 5 start menu, 6 programs, 7 autostart,
   // 8 the program's per-user data folder (AppDataDir), 9 system folder, 10 the per-user library
-  // folder searched for external libraries, 11 temporary files. Ends in "/"; others: "".
+  // folder searched for external libraries, 11 temporary files, 12 the data the program is
+  // shipped with (its help pages). Ends in "/"; others: "".
   virtual std::string GetSpecialFolder(std::int32_t code) = 0;
   virtual bool FileExists(std::string_view path) = 0;  // folders count; wildcards * and ? match
   virtual bool RemoveFile(std::string_view path) = 0;

@@ -16,6 +16,11 @@ class SpecialFolders {
   // The folder holding the running program file, ending in the separator; "" when it cannot be
   // found.
   static std::string ProgramFolder();
+  // The folder of the data shipped with a program in the given folder: <prefix>/share/kalvor/
+  // for a program installed as <prefix>/lib/kalvor/kalvor on Linux, else (a build tree,
+  // or Windows, where the help lies beside the program) the program's own folder. Ends in the
+  // separator; "" for an empty program folder.
+  static std::string ShippedDataFolder(const std::string& programFolder);
 };
 
 }  // namespace kalvor

@@ -1,6 +1,7 @@
 #include "platform/core/special_folders.h"
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -78,6 +79,20 @@ std::string SpecialFolders::ProgramFolder() {
   return path.substr(0, slash + 1);
 }
 
+std::string SpecialFolders::ShippedDataFolder(const std::string& programFolder) {
+  if (programFolder.empty()) return {};
+  const std::string program = WithSlash(programFolder);
+  const std::string installed = program + "../../share/kalvor/";
+  struct stat st {};
+  if (stat(installed.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return program;
+  // Without the "..": <prefix>/share/kalvor/.
+  std::string prefix = program.substr(0, program.size() - 1);
+  for (int up = 0; up < 2 && prefix.rfind('/') != std::string::npos; ++up) {
+    prefix.resize(prefix.rfind('/'));
+  }
+  return prefix + "/share/kalvor/";
+}
+
 // The Linux counterparts of the Windows folders:
 //   1 documents       XDG_DOCUMENTS_DIR of user-dirs.dirs, else ~/Documents
 //   2 favourites      none: Linux has no folder of favourite links, so the empty text
@@ -90,6 +105,7 @@ std::string SpecialFolders::ProgramFolder() {
 //   9 system          /usr
 //  10 libraries       ~/.local/lib/kalvor, the per-user library folder searched by BindExternal
 //  11 temporary       $TMPDIR, else /tmp
+//  12 shipped data    <prefix>/share/kalvor beside an installed program, else the program's folder
 std::string SpecialFolders::Get(std::int32_t code) {
   std::string folder;
   switch (code) {
@@ -121,6 +137,9 @@ std::string SpecialFolders::Get(std::int32_t code) {
     case 10:
       folder = Home();
       if (!folder.empty()) folder += "/.local/lib/kalvor";
+      break;
+    case 12:
+      folder = ShippedDataFolder(ProgramFolder());
       break;
     case 11: {
       const char* tmp = std::getenv("TMPDIR");

@@ -42,6 +42,11 @@ std::string FromBuffer(Fill fill) {
 
 }  // namespace
 
+// The help pages are installed beside the program.
+std::string SpecialFolders::ShippedDataFolder(const std::string& programFolder) {
+  return programFolder;
+}
+
 std::string SpecialFolders::ProgramFolder() {
   std::wstring buffer(MAX_PATH, L'\0');
   for (;;) {
@@ -107,6 +112,9 @@ std::string SpecialFolders::Get(std::int32_t code) {
       break;
     case 11:
       folder = FromBuffer([](wchar_t* buffer, DWORD size) { return GetTempPathW(size, buffer); });
+      break;
+    case 12:
+      folder = ShippedDataFolder(ProgramFolder());
       break;
     default:
       break;

@@ -1,14 +1,16 @@
 // The buttons of the main window as a host uses them: real mouse events on the real widgets.
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <QWidget>
 
 #include "audio/audio_front_end.h"
 #include "board/hotkey_targets.h"
 #include "board/sound_catalogue.h"
-#include "board/web_addresses.h"
 #include "platform/core/platform_seam.h"
+#include "platform/core/special_folders.h"
 #include "tests/board/board_fixture.h"
+#include "tests/support/files.h"
 
 namespace kalvor::test {
 namespace {
@@ -128,15 +130,31 @@ TEST_F(SoundButtonsTest, StopBeforeAnySoundDoesNothingThenStopsThePlayingSound) 
   EXPECT_EQ(Audio().playState, kPlayStopped);
 }
 
-TEST_F(SoundButtonsTest, ContactButtonsAndBannersOpenTheirAddresses) {
+// The help page shipped with the program: at reporting a problem for the author chat link (the
+// contact buttons and the top banner), at the part about the program for the author page (the
+// bottom banner). In the build tree the page lies beside the program (bin/help/).
+TEST_F(SoundButtonsTest, ContactButtonsAndBannersOpenTheHelpPageAtTheirParts) {
   Click("MainWindow", "按钮120");
   Click("MainWindow", "按钮138");
   QTest::mousePress(Widget("MainWindow", "图片框1"), Qt::LeftButton);
   QTest::mousePress(Widget("MainWindow", "图片框2"), Qt::LeftButton);
-  const std::vector<std::string> expected = {
-      std::string(web::kAuthorChat), std::string(web::kAuthorChat), std::string(web::kAuthorChat),
-      std::string(web::kAuthorPage)};
-  EXPECT_EQ(PlatformSeam::Instance().OpenedAddresses(), expected);
+  const std::string help = SpecialFolders::ProgramFolder() + "help/";
+  const std::vector<std::string> expected = {help + "contact.html", help + "contact.html",
+                                             help + "contact.html", help + "about.html"};
+  std::vector<std::string> opened;
+  for (const std::string& address : PlatformSeam::Instance().OpenedAddresses()) {
+    const QUrl url(QString::fromStdString(address), QUrl::StrictMode);
+    EXPECT_TRUE(url.isLocalFile()) << address;
+    opened.push_back(url.toLocalFile().toStdString());
+  }
+  EXPECT_EQ(opened, expected);
+  // Each leads to its part of the page, which is there.
+  const std::string page = ReadFile(help + "index.html");
+  for (const std::string part : {"contact", "about"}) {
+    EXPECT_NE(ReadFile(help + part + ".html").find("url=index.html#" + part + "\""),
+              std::string::npos);
+    EXPECT_NE(page.find("id=\"" + part + "\""), std::string::npos) << part;
+  }
 }
 
 TEST_F(SoundButtonsTest, WhileAdvertisingIsOpenTheMainWindowTakesNoClicks) {

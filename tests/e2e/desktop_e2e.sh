@@ -8,7 +8,8 @@
 #   - clicks "欢呼掌声" and, a second and a half later, "停止播放", recording the sink's monitor
 #     across both: sound before the stop, silence after it while the applause would still play;
 #     then presses F3 (bound in data.ini) and runs `kalvor --key F3`, each of which must be heard,
-#   - moves the volume slider with the keyboard, toggles "置顶/取消" and clicks "联系作者",
+#   - moves the volume slider with the keyboard, toggles "置顶/取消" and clicks "联系作者" (the
+#     installed help page),
 #   - closes the window through the window manager and checks the process ended and data.ini,
 #   - starts it once more with no sound server at all: it starts and only playing reports
 #     "打开文件失败".
@@ -149,7 +150,7 @@ package_installed=1
 pass "apt-get installed $(basename "$deb")"
 for path in /usr/bin/kalvor /usr/lib/kalvor/kalvor /usr/lib/kalvor/libbass.so \
   "/usr/share/applications/$APP_ID.desktop" "/usr/share/metainfo/$APP_ID.metainfo.xml" \
-  /usr/share/icons/hicolor/48x48/apps/kalvor.png; do
+  /usr/share/icons/hicolor/48x48/apps/kalvor.png /usr/share/kalvor/help/index.html; do
   [ -e "$path" ] || fail "the package did not install $path"
 done
 
@@ -436,10 +437,13 @@ fi
 
 click_at "$contact_x" "$contact_y"
 opened() { [ -s "$scratch/opened.txt" ]; }
-if wait_until 15 opened; then
-  pass "联系作者 opened $(head -n 1 "$scratch/opened.txt") through xdg-open"
-else
+help_page=file:///usr/share/kalvor/help/contact.html
+if ! wait_until 15 opened; then
   fail "联系作者 did not reach xdg-open"
+elif [ "$(head -n 1 "$scratch/opened.txt")" = "$help_page" ] && [ -s "${help_page#file://}" ]; then
+  pass "联系作者 opened the installed help page $help_page through xdg-open"
+else
+  fail "联系作者 opened '$(head -n 1 "$scratch/opened.txt")', not $help_page"
 fi
 
 # The slider lies at (72, 8) in the group box at (-8, 310): 128 x 20. A click gives it the focus;

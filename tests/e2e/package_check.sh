@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # shellcheck disable=SC2015  # "A && pass ... || fail ..." is safe here: pass only prints.
 # Makes the Debian package from a built tree and checks what it holds: exactly the program, our
-# audio library, the command link, the menu entry, the AppStream file and the icons; dependencies
+# audio library, the command link, the menu entry, the AppStream file, the icons and the help page
+# (with the package's version, and the parts the board opens); dependencies
 # that cover every library the two binaries link; valid desktop and AppStream files. The package
 # stays in OUT_DIR for the desktop test.
 #
@@ -56,6 +57,9 @@ expected=$(
 ./usr/share/icons/hicolor/32x32/apps/kalvor.png
 ./usr/share/icons/hicolor/48x48/apps/kalvor.png
 ./usr/share/icons/hicolor/64x64/apps/kalvor.png
+./usr/share/kalvor/help/about.html
+./usr/share/kalvor/help/contact.html
+./usr/share/kalvor/help/index.html
 ./usr/share/metainfo/io.kalvor.Kalvor.metainfo.xml
 EOF
 )
@@ -164,6 +168,17 @@ first_release=$(grep -o '<release version="[^"]*"' "$metainfo" | head -n 1 | cut
   fail "the newest AppStream release is '$first_release', the package is $version"
 grep -q '<launchable type="desktop-id">io.kalvor.Kalvor.desktop</launchable>' "$metainfo" ||
   fail "the AppStream file does not name the desktop entry"
+
+# --- The help page the board's author links open --------------------------------------------------
+help="$root/usr/share/kalvor/help"
+grep -q "版本 <b>$(dpkg-deb -f "$deb" Version)</b>" "$help/index.html" 2>/dev/null &&
+  pass "the help page names the package's version" ||
+  fail "the help page does not name version $(dpkg-deb -f "$deb" Version)"
+for part in contact about; do
+  grep -q "id=\"$part\"" "$help/index.html" 2>/dev/null &&
+    grep -q "url=index.html#$part\"" "$help/$part.html" 2>/dev/null ||
+    fail "help/$part.html does not lead to the part \"$part\" of the help page"
+done
 
 bad_icons=0
 for size in 16 24 32 48 64 128 256; do

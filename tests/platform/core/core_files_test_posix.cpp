@@ -8,6 +8,7 @@
 #include <map>
 #include <optional>
 
+#include "platform/core/special_folders.h"
 #include "tests/platform/core/core_test_support.h"
 
 namespace kalvor {
@@ -62,9 +63,9 @@ TEST_F(LinuxFoldersTest, SpecialFoldersFollowTheUsersEnvironment) {
   EXPECT_EQ(platform.GetSpecialFolder(11), "/tmp/");
   EXPECT_EQ(platform.GetSpecialFolder(1), dir.path() + "/Documents/");
   EXPECT_EQ(platform.GetSpecialFolder(7), dir.path() + "/.config/autostart/");
-  for (const int code : {0, 2, 12, -1, 1000})
+  for (const int code : {0, 2, 13, -1, 1000})
     EXPECT_EQ(platform.GetSpecialFolder(code), "") << code;
-  for (int code = 1; code <= 11; ++code) {
+  for (int code = 1; code <= 12; ++code) {
     const std::string folder = platform.GetSpecialFolder(code);
     if (!folder.empty()) {
       EXPECT_EQ(folder.back(), '/') << code;
@@ -85,6 +86,20 @@ TEST_F(LinuxFoldersTest, SpecialFoldersFollowTheUsersEnvironment) {
   // A relative XDG folder is not valid and is ignored.
   env.Set("XDG_DATA_HOME", "relative/share");
   EXPECT_EQ(platform.GetSpecialFolder(8), dir.path() + "/.local/share/kalvor/");
+}
+
+// The data shipped with the program (its help pages): <prefix>/share/kalvor/ beside a program
+// installed as <prefix>/lib/kalvor/kalvor, the program's own folder in a build tree.
+TEST_F(LinuxFoldersTest, ShippedDataLiesBesideTheInstalledProgramOrInTheBuildTree) {
+  EXPECT_EQ(platform.GetSpecialFolder(12), SpecialFolders::ProgramFolder());  // the build tree
+  std::filesystem::create_directories(dir / "usr/lib/kalvor");
+  EXPECT_EQ(SpecialFolders::ShippedDataFolder(dir / "usr/lib/kalvor/"),
+            dir.path() + "/usr/lib/kalvor/");
+  std::filesystem::create_directories(dir / "usr/share/kalvor");
+  EXPECT_EQ(SpecialFolders::ShippedDataFolder(dir / "usr/lib/kalvor/"),
+            dir.path() + "/usr/share/kalvor/");
+  EXPECT_EQ(SpecialFolders::ShippedDataFolder(dir / "usr/lib/kalvor"),
+            dir.path() + "/usr/share/kalvor/");
 }
 
 TEST_F(LinuxFoldersTest, PrepareProcessEntersTheProgramFolderMakesTheUserFoldersAndTidiesThem) {

@@ -28,8 +28,8 @@ TEST(WindowsFoldersTest, DataInTheRoamingFolderAndOurLibraryInALocalOneOfTheUser
   EXPECT_EQ(platform.GetSpecialFolder(10), FromEnvironment(L"LOCALAPPDATA") + "Kalvor\\lib\\");
   EXPECT_EQ(Lower(platform.GetSpecialFolder(9)),
             Lower(FromEnvironment(L"SystemRoot")) + "system32\\");
-  for (const int code : {0, 12, -1, 1000}) EXPECT_EQ(platform.GetSpecialFolder(code), "") << code;
-  for (int code = 1; code <= 11; ++code) {
+  for (const int code : {0, 13, -1, 1000}) EXPECT_EQ(platform.GetSpecialFolder(code), "") << code;
+  for (int code = 1; code <= 12; ++code) {
     const std::string folder = platform.GetSpecialFolder(code);
     ASSERT_FALSE(folder.empty()) << code;
     EXPECT_EQ(folder.back(), '\\') << code;
