@@ -32,6 +32,9 @@ class AudioOutput {
   // them), and the name of the driver that lists them.
   virtual std::vector<std::string> outputs() = 0;
   virtual std::string driver() = 0;
+  // Whether the system's default output can be opened, asked without keeping anything open (some
+  // back ends have a default and list nothing; a system without any output has neither).
+  virtual bool default_opens() = 0;
 
   // Opens an output stopped: listed output `index` (also known by `name`), or the system's
   // default output for index -1. The rate and period asked for may be changed by the system.

@@ -9,7 +9,8 @@ namespace kalvor::audiolib {
 
 namespace {
 
-constexpr const char* kDefaultName = "Default output";
+// In the language of the board's windows; the devices the system lists keep their own names.
+constexpr const char* kDefaultName = "系统默认输出设备";
 
 }  // namespace
 
@@ -28,12 +29,18 @@ void DeviceList::refresh(AudioOutput& output) {
   listed_.clear();
   for (const std::string& name : output.outputs()) listed_.push_back(intern(name));
   driver_ = intern(output.driver());
+  if (listed_.empty() && !default_asked_) {
+    default_opens_ = output.default_opens();
+    default_asked_ = true;
+  }
+  has_default_ = !listed_.empty() || default_opens_;
   loaded_ = true;
 }
 
 void DeviceList::clear() {
   listed_.clear();
   loaded_ = false;
+  default_asked_ = false;
 }
 
 const char* DeviceList::name(int device) const {

@@ -23,6 +23,7 @@ class LinuxOutput : public AudioOutput {
   void disconnect() override;
   std::vector<std::string> outputs() override;
   std::string driver() override;
+  bool default_opens() override { return sdl_.default_opens(); }
 
   bool open(int index, const char* name, int rate, int period_frames, Mixer mixer,
             Opened* opened) override;

@@ -39,6 +39,20 @@ std::string SdlOutput::driver() {
   return driver != nullptr ? driver : "";
 }
 
+bool SdlOutput::default_opens() {
+  SDL_AudioSpec want{};
+  want.freq = 44100;
+  want.format = AUDIO_F32SYS;
+  want.channels = kChannels;
+  want.samples = 512;
+  // Opened paused with no callback: nothing plays before it is closed again.
+  const SDL_AudioDeviceID id =
+      SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, SDL_AUDIO_ALLOW_ANY_CHANGE);
+  if (id == 0) return false;
+  SDL_CloseAudioDevice(id);
+  return true;
+}
+
 bool SdlOutput::open(int /*index*/, const char* name, int rate, int period_frames, Mixer mixer,
                      Opened* opened) {
   mixer_ = std::move(mixer);

@@ -18,6 +18,7 @@ class SdlOutput : public AudioOutput {
   void disconnect() override;
   std::vector<std::string> outputs() override;
   std::string driver() override;
+  bool default_opens() override;
 
   bool open(int index, const char* name, int rate, int period_frames, Mixer mixer,
             Opened* opened) override;

@@ -36,6 +36,18 @@ std::vector<std::string> WaveOutOutput::outputs() {
   return names;
 }
 
+bool WaveOutOutput::default_opens() {
+  WAVEFORMATEX format{};
+  format.wFormatTag = WAVE_FORMAT_PCM;
+  format.nChannels = kChannels;
+  format.nSamplesPerSec = 44100;
+  format.wBitsPerSample = 16;
+  format.nBlockAlign = kChannels * 2;
+  format.nAvgBytesPerSec = format.nSamplesPerSec * format.nBlockAlign;
+  // A query opens nothing.
+  return waveOutOpen(nullptr, WAVE_MAPPER, &format, 0, 0, WAVE_FORMAT_QUERY) == MMSYSERR_NOERROR;
+}
+
 bool WaveOutOutput::open(int index, const char* /*name*/, int rate, int period_frames, Mixer mixer,
                          Opened* opened) {
   WAVEFORMATEX format{};

@@ -27,6 +27,7 @@ class WaveOutOutput : public AudioOutput {
   void disconnect() override {}
   std::vector<std::string> outputs() override;
   std::string driver() override { return "waveout"; }
+  bool default_opens() override;
 
   bool open(int index, const char* name, int rate, int period_frames, Mixer mixer,
             Opened* opened) override;

@@ -11,6 +11,7 @@
 #include "board/sound_catalogue.h"
 #include "platform/core/platform_seam.h"
 #include "tests/board/board_fixture.h"
+#include "tests/support/files.h"
 
 namespace kalvor::test {
 namespace {
@@ -77,6 +78,43 @@ TEST_F(StartupTest, ADeviceBeyondTheListSelectsTheLastAndFailsSilently) {
   Click("MainWindow", "音效按钮1");
   ASSERT_EQ(PlatformSeam::Instance().Messages().size(), 1u);
   EXPECT_EQ(PlatformSeam::Instance().Messages()[0].text, "打开文件失败");
+}
+
+// Real ALSA back ends, whatever sound card the machine has: a configuration of its own with no
+// output at all, and one whose only output is the default (a null device).
+TEST_F(StartupTest, WithoutOutputsTheListIsEmptyAndWithOnlyADefaultItIsTheDefault) {
+  struct Case {
+    const char* alsaConfig;
+    std::vector<std::string> devices;
+    std::vector<std::string> messagesAfterAClick;
+  };
+  const Case cases[] = {
+      {"", {}, {"打开文件失败"}},
+      {"pcm.!default { type null }\n", {"系统默认输出设备"}, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.alsaConfig);
+    // A file of its own per case: ALSA reads its configuration again only when that changes.
+    const std::string config = (home_ / ("asound" + std::to_string(&c - cases) + ".conf")).string();
+    WriteFile(config, c.alsaConfig);
+    ::setenv("SDL_AUDIODRIVER", "alsa", 1);
+    ::setenv("ALSA_CONFIG_PATH", config.c_str(), 1);
+    StartBoard();
+    auto* list = qobject_cast<QComboBox*>(Widget("MainWindow", "组合框输出通道"));
+    std::vector<std::string> shown;
+    for (int i = 0; i < list->count(); ++i) shown.push_back(list->itemText(i).toStdString());
+    EXPECT_EQ(shown, c.devices);
+    EXPECT_EQ(DeviceIndex(), c.devices.empty() ? -1 : 0);
+    EXPECT_TRUE(PlatformSeam::Instance().Messages().empty());
+    Click("MainWindow", "音效按钮3");
+    std::vector<std::string> messages;
+    for (const ShownMessage& m : PlatformSeam::Instance().Messages()) messages.push_back(m.text);
+    EXPECT_EQ(messages, c.messagesAfterAClick);
+    CloseBoard();
+    PlatformSeam::Instance().Reset();
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    ::unsetenv("ALSA_CONFIG_PATH");
+  }
 }
 
 TEST_F(StartupTest, HotkeySwitchIsOnUnlessStoredAsTwo) {
