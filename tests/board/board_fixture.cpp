@@ -112,6 +112,12 @@ void Settle() {
   }
 }
 
+std::vector<std::string> MessageTexts() {
+  std::vector<std::string> texts;
+  for (const ShownMessage& m : PlatformSeam::Instance().Messages()) texts.push_back(m.text);
+  return texts;
+}
+
 int RunBoardTests(int argc, char** argv, const std::string& captureFile) {
   if (!captureFile.empty()) {
     ::setenv("SDL_AUDIODRIVER", "disk", 1);

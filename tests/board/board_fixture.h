@@ -70,6 +70,9 @@ class BoardTest : public ::testing::Test {
 // Handles pending events, deferred deletions included.
 void Settle();
 
+// The texts of the message boxes the seam answered so far, in order.
+std::vector<std::string> MessageTexts();
+
 // The main() of a board test program: one QApplication for every test, offscreen unless the
 // caller chose a platform. With a capture file, SDL's disk driver writes the device's output there.
 int RunBoardTests(int argc, char** argv, const std::string& captureFile = {});

@@ -82,12 +82,6 @@ class BoardOnX11Test : public BoardTest {
     return qobject_cast<QComboBox*>(Widget(Dialog::kName, Dialog::kKeyList));
   }
 
-  std::vector<std::string> Messages() {
-    std::vector<std::string> texts;
-    for (const ShownMessage& m : PlatformSeam::Instance().Messages()) texts.push_back(m.text);
-    return texts;
-  }
-
  private:
   bool set_up_ = false;
 };
@@ -110,7 +104,7 @@ TEST_F(BoardOnX11Test, ATypedKeyIsStoredAsTypedAndOnlyAPickIsChecked) {
   Keys("Return");
   Click(Widget(Dialog::kName, Dialog::kConfirm));
   ASSERT_TRUE(ProcessEventsUntil([] { return !Platform().IsWindowLoaded(Dialog::kName); }));
-  EXPECT_EQ(Messages(), std::vector<std::string>{});
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{});
   EXPECT_EQ(ReadSetting("ed", "3"), "f3");
   EXPECT_EQ(ReadSetting("dat", "f3"), "欢呼掌声");
   EXPECT_EQ(ReadSetting("dat", "F7"), "空");
@@ -124,8 +118,8 @@ TEST_F(BoardOnX11Test, ATypedKeyIsStoredAsTypedAndOnlyAPickIsChecked) {
   WaitUntilPlaced(keys->view()->window());
   QAbstractItemView* list = keys->view();
   ClickAt(list->viewport(), list->visualRect(keys->model()->index(3, 0)).center());
-  ASSERT_TRUE(ProcessEventsUntil([this] { return !Messages().empty(); }));
-  EXPECT_EQ(Messages(), std::vector<std::string>{"快捷键选择被占用"});
+  ASSERT_TRUE(ProcessEventsUntil([] { return !MessageTexts().empty(); }));
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"快捷键选择被占用"});
   EXPECT_EQ(keys->currentText().toStdString(), Dialog::kNoKeyItem);
   EXPECT_EQ(ReadSetting("ed", "3"), "f3");
 }

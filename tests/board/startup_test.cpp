@@ -107,9 +107,7 @@ TEST_F(StartupTest, WithoutOutputsTheListIsEmptyAndWithOnlyADefaultItIsTheDefaul
     EXPECT_EQ(DeviceIndex(), c.devices.empty() ? -1 : 0);
     EXPECT_TRUE(PlatformSeam::Instance().Messages().empty());
     Click("MainWindow", "音效按钮3");
-    std::vector<std::string> messages;
-    for (const ShownMessage& m : PlatformSeam::Instance().Messages()) messages.push_back(m.text);
-    EXPECT_EQ(messages, c.messagesAfterAClick);
+    EXPECT_EQ(MessageTexts(), c.messagesAfterAClick);
     CloseBoard();
     PlatformSeam::Instance().Reset();
     ::setenv("SDL_AUDIODRIVER", "dummy", 1);
