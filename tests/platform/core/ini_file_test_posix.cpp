@@ -97,7 +97,7 @@ TEST_F(IniFileOnLinuxTest, AStartRemovesTheTemporariesOfEndedWritersOnly) {
   waitpid(running, nullptr, 0);
   EXPECT_EQ(left,
             (std::set<std::string>{"data.ini", tmp + "notes", tmp + std::to_string(running)}));
-  EXPECT_EQ(IniFile::Read(path, "data", "vi"), "57");
+  EXPECT_EQ(IniFile::Read(path, "data", "vi", ""), "57");
 }
 
 }  // namespace
