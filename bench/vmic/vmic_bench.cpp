@@ -316,7 +316,7 @@ bool measure(PulseServer::Kind kind, int trials, const std::filesystem::path& di
   }
   std::string info;
   server.Pactl("info", &info);
-  const std::size_t at = info.find("Default Sample Specification:");
+  const std::size_t at = info.find("Default Sample Spec");
   const int rate =
       at == std::string::npos ? 48000 : std::atoi(info.c_str() + info.find("ch ", at) + 3);
   server.LoadNullSink("hostmic");

@@ -129,9 +129,9 @@ class ChatDeviceTest : public ::testing::TestWithParam<Kind> {
     ASSERT_TRUE(server_->Start()) << server_->Error();
     std::string info;
     ASSERT_TRUE(server_->Pactl("info", &info));
-    const std::size_t spec = info.find("Default Sample Specification:");
-    ASSERT_NE(spec, std::string::npos);
-    rate_ = std::atoi(info.c_str() + info.find("ch ", spec) + 3);
+    const std::size_t sampleSpec = info.find("Default Sample Spec");
+    ASSERT_NE(sampleSpec, std::string::npos);
+    rate_ = std::atoi(info.c_str() + info.find("ch ", sampleSpec) + 3);
     ASSERT_GT(rate_, 0) << info;
     ASSERT_GE(server_->LoadNullSink("hostmic"), 0);
     ASSERT_GE(server_->LoadNullSink("speakers"), 0);

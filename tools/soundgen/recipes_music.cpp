@@ -191,9 +191,9 @@ Signal Hallelujah(RecipeContext& ctx) {
     double formant_scale;
   };
   const std::vector<VoicePart> voices = {{{72, 72, 72, 76}, 1.2},
-                                   {{67, 69, 67, 67}, 1.18},
-                                   {{64, 65, 64, 64}, 1.05},
-                                   {{48, 53, 48, 48}, 1.0}};
+                                         {{67, 69, 67, 67}, 1.18},
+                                         {{64, 65, 64, 64}, 1.05},
+                                         {{48, 53, 48, 48}, 1.0}};
   for (const VoicePart& voice : voices) {
     for (int singer = 0; singer < 3; ++singer) {
       double beat = 0;
