@@ -32,6 +32,10 @@ constexpr double kTargetLoudnessDb = -16.0;
 constexpr double kCeilingDb = -1.8;         // before encoding
 constexpr double kDecodedCeilingDb = -1.0;  // what a player decodes from the file
 constexpr double kMaxLimiterDb = 12.0;
+// A button plays at once only if its file begins with sound: whatever comes before the first
+// sample at this level goes, and the cut is faded in over a few samples so it does not click.
+constexpr double kOnsetDb = -60.0;
+constexpr double kOnsetFadeSeconds = 0.0005;
 
 struct Result {
   std::string name;
@@ -43,7 +47,7 @@ struct Result {
 };
 
 // Makes a rendered effect ready for the archive: length in range, no DC, matched
-// loudness, short fades at both ends.
+// loudness, no silence in front, short fades at both ends.
 void Finish(Signal& s) {
   if (Seconds(s) > kMaxSeconds) {
     Trim(s, kMaxSeconds);
@@ -55,6 +59,9 @@ void Finish(Signal& s) {
   dc.ProcessInPlace(s);
   Normalise(s, kTargetLoudnessDb, kCeilingDb, kMaxLimiterDb);
   FadeIn(s, 0.004);
+  TrimStart(s, static_cast<float>(DbToGain(kOnsetDb)));
+  FadeIn(s, kOnsetFadeSeconds);
+  PadTo(s, kMinSeconds);
   FadeOut(s, 0.03);
 }
 

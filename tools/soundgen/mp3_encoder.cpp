@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <mutex>
 #include <stdexcept>
 
 namespace kalvor::soundgen {
@@ -55,6 +56,10 @@ std::vector<std::uint8_t> Mp3Encoder::Encode(const Signal& samples) const {
 }
 
 double Mp3Encoder::DecodedPeak(const std::vector<std::uint8_t>& mp3) {
+  // LAME's decoder rebuilds tables it shares between all its instances whenever one starts:
+  // decoding on two threads at once gives garbage peaks now and then.
+  static std::mutex one_at_a_time;
+  const std::lock_guard lock(one_at_a_time);
   hip_t hip = hip_decode_init();
   if (hip == nullptr) throw std::runtime_error("hip_decode_init failed");
   std::vector<unsigned char> data(mp3.begin(), mp3.end());

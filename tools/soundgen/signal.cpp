@@ -55,6 +55,12 @@ void Trim(Signal& s, double seconds) {
   if (s.size() > ToSamples(seconds)) s.resize(ToSamples(seconds));
 }
 
+void TrimStart(Signal& s, float level) {
+  const auto first =
+      std::find_if(s.begin(), s.end(), [level](float v) { return std::fabs(v) >= level; });
+  if (first != s.end()) s.erase(s.begin(), first);
+}
+
 void PadTo(Signal& s, double seconds) {
   if (s.size() < ToSamples(seconds)) s.resize(ToSamples(seconds), 0.0f);
 }

@@ -30,6 +30,9 @@ void Scale(Signal& s, float gain);
 void FadeIn(Signal& s, double seconds);
 void FadeOut(Signal& s, double seconds);
 void Trim(Signal& s, double seconds);
+// Drops everything before the first sample whose magnitude reaches `level`; a signal that never
+// gets there is left as it is.
+void TrimStart(Signal& s, float level);
 void PadTo(Signal& s, double seconds);
 
 // Multiplies by a piecewise-linear envelope given as (time, level) points; the level
