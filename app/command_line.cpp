@@ -4,8 +4,8 @@
 #include <sstream>
 
 #include "board/sound_button_handlers.h"
+#include "platform/command_channel.h"
 #include "platform/hotkeys/global_hotkey_service.h"
-#include "platform/qt/command_socket_server.h"
 
 namespace kalvor {
 namespace {
@@ -89,39 +89,36 @@ int CommandLine::Hand(const CommandLineRequest& request) {
     return 2;
   }
   std::string reply;
-  switch (CommandSocketServer::Send(RequestLine(request), &reply)) {
-    case CommandSocketServer::SendResult::NoBoard:
+  switch (CommandChannel::Send(RequestLine(request), &reply)) {
+    case CommandChannel::SendResult::NoBoard:
       std::cerr << "kalvor: no board is running (start it with: kalvor)\n";
       return 1;
-    case CommandSocketServer::SendResult::NoAnswer:
+    case CommandChannel::SendResult::NoAnswer:
       std::cerr << "kalvor: the running board did not answer\n";
       return 1;
-    case CommandSocketServer::SendResult::Answered:
+    case CommandChannel::SendResult::Answered:
       break;
   }
-  if (reply != CommandSocketServer::kDone) {
+  if (reply != CommandChannel::kDone) {
     std::cerr << "kalvor: the running board refused the request: " << reply << "\n";
     return 1;
   }
   return 0;
 }
 
-std::unique_ptr<CommandSocketServer> CommandLine::Listen() {
-  auto server = std::make_unique<CommandSocketServer>(
-      [](const std::string& line) -> CommandSocketServer::Action {
-        const CommandLineRequest request = Parse(Words(line));
-        switch (request.kind) {
-          case CommandLineRequest::Kind::Key:
-            // The same path as the key itself: silent unless the switch is on and the key is held.
-            return [keyCode = request.keyCode] { HotkeyService().PressKey(keyCode); };
-          case CommandLineRequest::Kind::Stop:
-            return [] { SoundButtonHandlers::Stop(); };
-          default:
-            return {};
-        }
-      });
-  if (!server->Listen()) return nullptr;
-  return server;
+std::unique_ptr<CommandChannel> CommandLine::Listen() {
+  return CommandChannel::Listen([](const std::string& line) -> CommandChannel::Action {
+    const CommandLineRequest request = Parse(Words(line));
+    switch (request.kind) {
+      case CommandLineRequest::Kind::Key:
+        // The same path as the key itself: silent unless the switch is on and the key is held.
+        return [keyCode = request.keyCode] { HotkeyService().PressKey(keyCode); };
+      case CommandLineRequest::Kind::Stop:
+        return [] { SoundButtonHandlers::Stop(); };
+      default:
+        return {};
+    }
+  });
 }
 
 }  // namespace kalvor

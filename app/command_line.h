@@ -1,7 +1,7 @@
 // The program's command line. Without arguments the program starts the board. With --key F3 or
 // --stop it starts nothing: it hands the request to the board already running (through the
-// command socket) and ends, so a desktop whose compositor binds keys to commands (sway and the
-// like) can still fire the board's function keys.
+// platform's command channel) and ends, so a desktop whose compositor binds keys to commands (sway
+// and the like) can still fire the board's function keys.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +11,7 @@
 
 namespace kalvor {
 
-class CommandSocketServer;
+class CommandChannel;
 
 struct CommandLineRequest {
   enum class Kind { StartBoard, Key, Stop, Invalid };
@@ -33,8 +33,8 @@ class CommandLine {
   static int Hand(const CommandLineRequest& request);
 
   // The board's side: listens for requests and runs them as the board does: a key as the press of
-  // that function key, a stop as "停止播放". nullptr when the socket cannot be had.
-  static std::unique_ptr<CommandSocketServer> Listen();
+  // that function key, a stop as "停止播放". nullptr when the channel cannot be had.
+  static std::unique_ptr<CommandChannel> Listen();
 };
 
 }  // namespace kalvor

@@ -6,8 +6,8 @@
 #include "board/hotkey_targets.h"
 #include "board/main_window_form.h"
 #include "board/main_window_handlers.h"
+#include "platform/command_channel.h"
 #include "platform/platform_services.h"
-#include "platform/qt/command_socket_server.h"
 #include "resources/deployment.h"
 
 namespace kalvor {

@@ -95,8 +95,17 @@ void CommandSocketServer::Read(QLocalSocket* socket) {
   if (action) action();
 }
 
-CommandSocketServer::SendResult CommandSocketServer::Send(const std::string& request,
-                                                          std::string* reply) {
+std::unique_ptr<CommandChannel> CommandChannel::Listen(Handler handler) {
+  auto server = std::make_unique<CommandSocketServer>(std::move(handler));
+  if (!server->Listen()) return nullptr;
+  return server;
+}
+
+std::string CommandChannel::Address() {
+  return CommandSocketServer::SocketPath();
+}
+
+CommandChannel::SendResult CommandChannel::Send(const std::string& request, std::string* reply) {
   static int argc = 1;
   static char program[] = "kalvor";
   static char* argv[] = {program, nullptr};
@@ -105,7 +114,7 @@ CommandSocketServer::SendResult CommandSocketServer::Send(const std::string& req
     app = std::make_unique<QCoreApplication>(argc, argv);
   }
   QLocalSocket socket;
-  socket.connectToServer(QString::fromStdString(SocketPath()));
+  socket.connectToServer(QString::fromStdString(CommandSocketServer::SocketPath()));
   if (!socket.waitForConnected(kConnectMs)) return SendResult::NoBoard;
   socket.write(QByteArray::fromStdString(request + "\n"));
   QDeadlineTimer deadline(kAnswerMs);

@@ -1,5 +1,6 @@
-// The local socket through which a second start of the program (`kalvor --key F3`) hands a
-// request to the board that is running: one line in, one line back, then the connection ends.
+// The command channel of the Linux edition: a local socket through which a second start of the
+// program (`kalvor --key F3`) hands a request to the board that is running: one line in, one line
+// back, then the connection ends.
 //
 // The socket lives in the user's runtime folder ($XDG_RUNTIME_DIR/kalvor/command), in a folder
 // only its owner may enter, so no other user can send requests to this board. Without
@@ -12,20 +13,15 @@
 #include <functional>
 #include <string>
 
+#include "platform/command_channel.h"
+
 class QLocalServer;
 class QLocalSocket;
 
 namespace kalvor {
 
-class CommandSocketServer : public QObject {
+class CommandSocketServer : public QObject, public CommandChannel {
  public:
-  // What a request does; empty for a request the board does not know. It runs after the reply
-  // went out, so a message box it may show does not keep the sender waiting.
-  using Action = std::function<void()>;
-  using Handler = std::function<Action(const std::string& request)>;
-
-  enum class SendResult { Answered, NoBoard, NoAnswer };
-
   explicit CommandSocketServer(Handler handler);
   ~CommandSocketServer() override;
 
@@ -37,13 +33,8 @@ class CommandSocketServer : public QObject {
   // The socket's path, whether a board listens there or not.
   static std::string SocketPath();
 
-  // Sends one request line to the running board and reads its one-line reply. Usable before any
-  // Qt application exists (a core application is made for the call when there is none).
-  static SendResult Send(const std::string& request, std::string* reply);
-
-  // Replies sent to the requesting program.
-  static constexpr const char* kDone = "ok";
-  static constexpr const char* kUnknown = "unknown";
+  // CommandChannel::Send: usable before any Qt application exists (a core application is made
+  // for the call when there is none).
 
  private:
   void Accept();

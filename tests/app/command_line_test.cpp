@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "board/hotkey_host.h"
+#include "platform/command_channel.h"
 #include "platform/core/platform_seam.h"
-#include "platform/qt/command_socket_server.h"
 #include "tests/board/board_fixture.h"
 #include "tests/support/qt_wait_until.h"
 #include "tests/support/x_server.h"
@@ -69,13 +69,13 @@ class CommandLineTest : public BoardTest {
   void StartBoardWithCommands() {
     StartBoard();
     commands_ = CommandLine::Listen();
-    ASSERT_NE(commands_, nullptr) << "no command socket at " << CommandSocketServer::SocketPath();
+    ASSERT_NE(commands_, nullptr) << "no command socket at " << CommandChannel::Address();
   }
   void TearDown() override {
     commands_.reset();
     BoardTest::TearDown();
   }
-  std::unique_ptr<CommandSocketServer> commands_;
+  std::unique_ptr<CommandChannel> commands_;
 };
 
 TEST_F(CommandLineTest, KeyFromTheCommandLinePlaysTheBindingAndStopSilencesIt) {
