@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Draws the board's artwork into board/assets/: the window icon (48 x 48 RGBA PNG), the top
+# Draws the board's artwork into board/assets/: the window icon (48 x 48 RGBA PNG, and for the
+# Windows program an icon file with 16, 24, 32, 48 and 256 pixel sizes), the top
 # banner (420 x 150 GIF, 18 frames, endless loop) and the bottom banner (420 x 150 GIF, two
 # 200 ms frames, endless loop). The results are committed; the build does not run this script.
 #
@@ -39,16 +40,26 @@ wave_arc() {
   -extent 192x192 "$WORK/icon_fill.png"
 "$CONVERT" -size 192x192 xc:none -fill white -draw 'roundrectangle 4,4 187,187 44,44' \
   "$WORK/icon_mask.png"
-"$CONVERT" "$WORK/icon_fill.png" "$WORK/icon_mask.png" -alpha off -compose CopyOpacity \
-  -composite \
-  -fill white -stroke none \
-  -draw 'roundrectangle 22,74 52,118 6,6' \
-  -draw 'polygon 44,76 80,46 80,146 44,116' \
-  -fill none -stroke white -strokewidth 11 -draw "$(wave_arc 40 50)" \
-  -stroke 'rgba(255,255,255,0.85)' -draw "$(wave_arc 70 48)" \
-  -stroke 'rgba(255,255,255,0.65)' -draw "$(wave_arc 100 44)" \
-  -filter Lanczos -resize 48x48 \
+ICON_DRAWING=(
+  "$WORK/icon_fill.png" "$WORK/icon_mask.png" -alpha off -compose CopyOpacity -composite
+  -fill white -stroke none
+  -draw 'roundrectangle 22,74 52,118 6,6'
+  -draw 'polygon 44,76 80,46 80,146 44,116'
+  -fill none -stroke white -strokewidth 11 -draw "$(wave_arc 40 50)"
+  -stroke 'rgba(255,255,255,0.85)' -draw "$(wave_arc 70 48)"
+  -stroke 'rgba(255,255,255,0.65)' -draw "$(wave_arc 100 44)"
+)
+"$CONVERT" "${ICON_DRAWING[@]}" -filter Lanczos -resize 48x48 \
   "${PNG_STABLE[@]}" -strip "PNG32:$OUT/icon.png"
+
+# The Windows program's icon: the same drawing in the sizes Windows asks for (16 to 48 for lists,
+# title bars and the task bar, 256 for large views), scaled from the full-size drawing.
+"$CONVERT" "${ICON_DRAWING[@]}" "${PNG_STABLE[@]}" -strip "PNG32:$WORK/icon_full.png"
+ICO_SIZES=()
+for size in 16 24 32 48 256; do
+  ICO_SIZES+=(\( "$WORK/icon_full.png" -filter Lanczos -resize "${size}x${size}" \))
+done
+"$CONVERT" "${ICO_SIZES[@]}" "$OUT/icon.ico"
 
 # ---------------------------------------------------------------------------------------------
 # Top banner. The picture box hides roughly the top 24 and the left 8 pixels of the image, so
@@ -139,4 +150,4 @@ blink '#5ef0ff' '#2a7bff' "$WORK/bottom_1.png"
 "$CONVERT" -delay 20 -loop 0 "$WORK/bottom_0.png" "$WORK/bottom_1.png" \
   -dither FloydSteinberg -colors 256 "$OUT/banner_bottom.gif"
 
-echo "wrote $OUT/icon.png $OUT/banner_top.gif $OUT/banner_bottom.gif"
+echo "wrote $OUT/icon.png $OUT/icon.ico $OUT/banner_top.gif $OUT/banner_bottom.gif"
