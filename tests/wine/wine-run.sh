@@ -16,7 +16,12 @@ export WINEDEBUG=-all
 export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
 # No Mono or Gecko installers: tests need neither .NET nor a browser engine.
 export WINEDLLOVERRIDES="mscoree,mshtml="
+# Windows get an X display only when the caller names one for Wine (KALVOR_WINE_DISPLAY, e.g. a
+# private Xvfb); the caller's own desktop is never used.
 unset DISPLAY WAYLAND_DISPLAY
+if [ -n "${KALVOR_WINE_DISPLAY:-}" ]; then
+  export DISPLAY=$KALVOR_WINE_DISPLAY
+fi
 
 # Wine takes the ANSI code page from LANG, but names Unix files through the C library's locale:
 # without a Chinese UTF-8 locale every Chinese file name fails. Where the system has not generated
