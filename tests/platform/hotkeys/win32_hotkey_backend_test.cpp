@@ -28,7 +28,8 @@ TEST(Win32HotkeyBackendTest, GrabsReportPressesAndGiveTheHostItsProcedureBack) {
   const auto own = reinterpret_cast<LONG_PTR>(&HostOwnProcedure);
   auto procedureOf = [](HWND hwnd) { return ::GetWindowLongPtrW(hwnd, GWLP_WNDPROC); };
 
-  Win32HotkeyBackend backend([&] { return host; });
+  HWND target = host;
+  Win32HotkeyBackend backend([&] { return target; });
   std::vector<std::int32_t> presses;
   backend.SetPressCallback([&](std::int32_t id) { presses.push_back(id); });
   {
@@ -42,6 +43,12 @@ TEST(Win32HotkeyBackendTest, GrabsReportPressesAndGiveTheHostItsProcedureBack) {
     EXPECT_NE(procedureOf(otherHost), own);
   }  // a backend that goes releases its keys and puts the procedure back
   EXPECT_EQ(procedureOf(otherHost), own);
+  // A key on another window while the first is watched: held there, that window left alone.
+  target = otherHost;
+  EXPECT_TRUE(backend.Grab(33006, 0, VK_F9));
+  EXPECT_EQ(procedureOf(otherHost), own);
+  EXPECT_TRUE(backend.Ungrab(33006));
+  target = host;
 
   // Presses come by id before the host sees the message; the host still gets all the others.
   pings = hostHotkeys = 0;
