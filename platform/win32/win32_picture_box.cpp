@@ -272,10 +272,12 @@ LRESULT CALLBACK AncestorProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
 }
 
 void WatchAncestors(HWND hwnd, Picture& picture) {
-  const HWND desktop = ::GetDesktopWindow();
-  for (HWND up = ::GetAncestor(hwnd, GA_PARENT); up != nullptr && up != desktop;
-       up = ::GetAncestor(up, GA_PARENT)) {
-    if (::SetWindowSubclass(up, &AncestorProcedure, reinterpret_cast<UINT_PTR>(hwnd),
+  // Up to the top-level window, whose own parent is the desktop.
+  const HWND root = ::GetAncestor(hwnd, GA_ROOT);
+  for (HWND up = hwnd; up != root && up != nullptr;) {
+    up = ::GetAncestor(up, GA_PARENT);
+    if (up != nullptr &&
+        ::SetWindowSubclass(up, &AncestorProcedure, reinterpret_cast<UINT_PTR>(hwnd),
                             reinterpret_cast<DWORD_PTR>(hwnd))) {
       picture.ancestors.push_back(up);
     }
