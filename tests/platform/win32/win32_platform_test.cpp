@@ -14,6 +14,7 @@
 
 #include "board/board_forms.h"
 #include "platform/core/wide_text.h"
+#include "platform/hotkeys/global_hotkey_service.h"
 #include "platform/win32/win32_dpi.h"
 #include "platform/win32/win32_platform.h"
 
@@ -278,6 +279,26 @@ TEST_F(Win32PlatformTest, CloseBoxAsksThenTheLoopEndsWithTheLastWindow) {
   EXPECT_EQ(events, (std::vector<int>{event::kCloseRequest, event::kDestroyed}));
   EXPECT_FALSE(platform_.IsWindowLoaded(kMain));
   EXPECT_TRUE(cleanedUp);
+}
+
+// F1..F10 go through the process's hotkey service: a press reaches the receiver label's feedback
+// event, and the command line's press of the same key does too.
+TEST_F(Win32PlatformTest, HotkeyPressesReachTheReceiverLabel) {
+  std::vector<std::int32_t> fed;
+  platform_.BindHandler(kMain, "标签", event::kFeedback,
+                        [&fed](const EventArgs& e) { fed.push_back(e.first); });
+  const std::int32_t id = platform_.RegisterGlobalHotkey(
+      platform_.GetWindowHandle(kMain, kMain), platform_.GetWindowHandle(kMain, "标签"), 0, VK_F9);
+  ASSERT_GT(id, GlobalHotkeyService::kIdBase);
+  INPUT keys[2] = {};
+  keys[0].type = keys[1].type = INPUT_KEYBOARD;
+  keys[0].ki.wVk = keys[1].ki.wVk = VK_F9;
+  keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, keys, sizeof(INPUT));
+  EXPECT_TRUE(PumpUntil([&fed] { return !fed.empty(); }));
+  EXPECT_TRUE(HotkeyService().PressKey(VK_F9));
+  EXPECT_EQ(fed, (std::vector<std::int32_t>{id, id}));
+  EXPECT_TRUE(platform_.UnregisterGlobalHotkey(platform_.GetWindowHandle(kMain, kMain), id));
 }
 
 // The board's own five forms build without a fatal error, every visible control with a window.
