@@ -52,3 +52,6 @@ add_dependencies(kalvor_sound_archive kalvor_host_tools)
 
 # Everything compiled for Windows speaks to the W functions of Windows 10 and later.
 add_compile_definitions(_WIN32_WINNT=0x0A00 WINVER=0x0A00 UNICODE _UNICODE)
+
+# Resource scripts (the artwork, the program's icon and version) are compiled by windres.
+enable_language(RC)

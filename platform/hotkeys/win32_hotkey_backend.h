@@ -15,7 +15,8 @@ namespace kalvor {
 class Win32HotkeyBackend : public HotkeyBackend {
  public:
   // hostWindow gives the window the next grab goes to (the platform sets it from the host
-  // handle of the registration in progress).
+  // handle of the registration in progress). The window of the first grab is the one watched
+  // until every key is released again.
   explicit Win32HotkeyBackend(std::function<HWND()> hostWindow);
   ~Win32HotkeyBackend() override;
   Win32HotkeyBackend(const Win32HotkeyBackend&) = delete;
@@ -26,6 +27,12 @@ class Win32HotkeyBackend : public HotkeyBackend {
 
  private:
   static LRESULT CALLBACK HostProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  // Puts HostProcedure in place of the host's window procedure; false when another backend
+  // watches that window or it cannot be replaced.
+  bool Watch(HWND host);
+  // Puts the host's own procedure back.
+  void StopWatching();
+  void ForgetHost(HWND host);
 
   std::function<HWND()> hostWindow_;
   HWND watched_ = nullptr;

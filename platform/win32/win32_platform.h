@@ -5,13 +5,32 @@
 // (win32_drawing_layer.h); global hotkeys go through RegisterHotKey
 // (platform/hotkeys/win32_hotkey_backend.h). The process is per-monitor DPI aware: form
 // coordinates are pixels at 96 DPI and are scaled to the monitor's.
+//
+// Windows live from LoadWindow until their destruction. UnloadWindow and the close box only ask
+// for it: the destruction is posted and runs from the message loop, after the running handler has
+// returned; the window's destroyed event runs first, then it stops being loaded. Its native
+// windows are hidden at once and destroyed once no handler is running any more, so a handler
+// never loses the window it runs for.
 #pragma once
 
 #include <windows.h>
 
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <tuple>
+#include <unordered_map>
+#include <vector>
+
 #include "platform/core/core_platform.h"
+#include "platform/win32/win32_window_record.h"
 
 namespace kalvor {
+
+class Win32DrawingLayer;
 
 class Win32Platform : public CorePlatform {
  public:
@@ -20,6 +39,116 @@ class Win32Platform : public CorePlatform {
   ~Win32Platform() override;
   Win32Platform(const Win32Platform&) = delete;
   Win32Platform& operator=(const Win32Platform&) = delete;
+
+  void RegisterForm(const FormDef& form) override;
+  void BindHandler(std::string_view window, std::string_view control, int event,
+                   Handler handler) override;
+  bool LoadWindow(std::string_view window, bool modal = false) override;
+  void UnloadWindow(std::string_view window) override;
+  bool IsWindowLoaded(std::string_view window) const override;
+
+  std::int32_t GetInt(std::string_view window, std::string_view control, Prop prop) override;
+  void SetInt(std::string_view window, std::string_view control, Prop prop,
+              std::int32_t value) override;
+  std::string GetText(std::string_view window, std::string_view control, Prop prop) override;
+  void SetText(std::string_view window, std::string_view control, Prop prop,
+               std::string_view value) override;
+  // The HWND's significant 32 bits ((HWND)(intptr_t)handle gives it back).
+  std::int32_t GetWindowHandle(std::string_view window, std::string_view control) override;
+  std::int32_t AddComboItem(std::string_view window, std::string_view control,
+                            std::string_view text, std::int32_t data = 0) override;
+  bool RunFileDialog(std::string_view window, std::string_view control) override;
+  std::int32_t ShowMessageBox(std::string_view text, std::int32_t style,
+                              std::string_view title = {},
+                              std::string_view parentWindow = {}) override;
+  int RunEventLoop() override;
+  void RaiseFeedback(std::int32_t receiverHandle, std::int32_t first, std::int32_t second) override;
+
+  void OpenUrl(std::string_view address) override;
+  std::int32_t ExecuteWithVerb(std::int32_t verb, std::string_view target,
+                               std::string_view parameters = {}, std::string_view folder = {},
+                               std::int32_t show = 2) override;
+
+  // Global hotkeys: the process's hotkey service (HotkeyService()), with RegisterHotKey on the
+  // host window of each registration.
+  std::int32_t RegisterGlobalHotkey(std::int32_t hostHandle, std::int32_t receiverHandle,
+                                    std::int32_t modifiers, std::int32_t keyCode) override;
+  bool UnregisterGlobalHotkey(std::int32_t hostHandle, std::int32_t id) override;
+
+  // The native window behind a handle from GetWindowHandle; nullptr for 0 or a handle that
+  // belongs to no loaded window.
+  HWND WindowForHandle(std::int32_t handle) const;
+
+ private:
+  struct Target {
+    std::string window;
+    std::string control;  // the window's own name for the window itself
+  };
+  using HandlerKey = std::tuple<std::string, std::string, int>;
+  struct Retired {
+    HWND hwnd = nullptr;
+    std::vector<HGDIOBJ> objects;  // fonts made for it
+    std::vector<HICON> icons;
+  };
+
+  static LRESULT CALLBACK FormProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK PostProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK ControlProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                           UINT_PTR id, DWORD_PTR data);
+  LRESULT FormMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  // Notifications a control sends its parent (clicks, picks, slider moves, colours, tab pages);
+  // true with result when one was handled.
+  bool Notification(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  // Mouse messages over a window or control raise its mouse events.
+  void MouseMessage(HWND hwnd, UINT message);
+
+  Win32WindowRecord* FindWindow(std::string_view window) const;
+  Win32WindowRecord* FindWindow(std::string_view window, std::uint64_t serial) const;
+  const Target* TargetOf(HWND hwnd) const;
+  Win32ControlRecord* ControlOf(HWND hwnd);
+  // The control a property call addresses; nullptr for the window itself. Ends the process with
+  // the fatal error when the window is not loaded or the control does not exist.
+  Win32ControlRecord* ControlForProperty(Win32WindowRecord& window, std::string_view control,
+                                         Prop prop);
+  Win32WindowRecord& WindowForProperty(std::string_view window);
+
+  bool BuildWindow(Win32WindowRecord& record);
+  void BuildControls(Win32WindowRecord& record);
+  void Attach(HWND hwnd, const std::string& window, const std::string& control);
+  // Sizes the window for its form at its DPI, and its fonts and controls with it.
+  void FitToDpi(Win32WindowRecord& record, UINT dpi, const RECT* suggested);
+  void UpdateTabPages(Win32WindowRecord& record, HWND tab);
+  void BringForward(Win32WindowRecord& record);
+
+  // Runs the handler bound to (window, control, event), if any.
+  void Raise(const std::string& window, const std::string& control, int event,
+             std::int32_t first = 0, std::int32_t second = 0);
+  void RequestDestruction(Win32WindowRecord& record);
+  void CloseRequested(const std::string& window, std::uint64_t serial);
+  void Destroy(std::uint64_t serial);
+  void DestroyRetired();
+  // Takes and dispatches messages until done() says so or the queue ends (WM_QUIT, which is
+  // posted again for the loops outside).
+  void RunMessagesUntil(const std::function<bool()>& done);
+
+  std::int32_t GetWindowInt(Win32WindowRecord& window, Prop prop);
+  void SetWindowInt(Win32WindowRecord& window, Prop prop, std::int32_t value);
+  void SetTopMost(Win32WindowRecord& window, bool on);
+
+  static Win32Platform* current_;
+  HINSTANCE instance_;
+  HWND postWindow_ = nullptr;  // receives the posted destructions
+  std::unique_ptr<Win32DrawingLayer> drawing_;
+  std::map<std::string, FormDef, std::less<>> forms_;
+  std::map<std::string, std::unique_ptr<Win32WindowRecord>, std::less<>> windows_;
+  std::map<HandlerKey, Handler> handlers_;
+  std::unordered_map<HWND, Target> targets_;  // every native window of a loaded window
+  std::map<std::uint64_t, std::string> pendingDestructions_;  // by serial
+  std::uint64_t nextSerial_ = 1;
+  int handlerDepth_ = 0;
+  int quiet_ = 0;  // while a property is written, the control's notifications raise nothing
+  std::vector<Retired> retired_;
+  HWND hotkeyHost_ = nullptr;  // the host window of the registration in progress
 };
 
 }  // namespace kalvor

@@ -6,11 +6,18 @@
 #pragma once
 
 #include <windows.h>
+// IStream
+#include <objidl.h>
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
+
+namespace Gdiplus {
+class Bitmap;
+}
 
 namespace kalvor::win32_resources {
 
@@ -20,5 +27,17 @@ std::span<const std::uint8_t> Find(std::string_view resourcePath);
 // The picture as an icon of the given size in pixels; nullptr when missing or unreadable. The
 // caller destroys it (DestroyIcon).
 HICON LoadIconFor(std::string_view resourcePath, int size);
+
+// GDI+ started for the rest of the process (once; later calls return at once). False when it
+// cannot start.
+bool StartGdiplus();
+// The picture decoded by GDI+ (GIF frames and their properties included); nullptr when missing or
+// unreadable. The bitmap reads from a stream of its own, released with the bitmap.
+struct BitmapDeleter {
+  IStream* stream = nullptr;
+  void operator()(Gdiplus::Bitmap* bitmap) const;
+};
+using BitmapPtr = std::unique_ptr<Gdiplus::Bitmap, BitmapDeleter>;
+BitmapPtr Decode(std::string_view resourcePath);
 
 }  // namespace kalvor::win32_resources

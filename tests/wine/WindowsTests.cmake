@@ -27,7 +27,7 @@ set_tests_properties(wine_sound_server_stop PROPERTIES FIXTURES_CLEANUP wine_sou
 # set by a file CTest reads after the discovered lists, as gtest_discover_tests cannot pass a
 # list-valued property.
 function(kalvor_windows_tests target)
-  cmake_parse_arguments(ARG "SOUND" "" "" ${ARGN})
+  cmake_parse_arguments(ARG "SOUND;GUI" "" "" ${ARGN})
   gtest_discover_tests(${target} TEST_PREFIX "windows." DISCOVERY_MODE PRE_TEST
                        DISCOVERY_TIMEOUT 120)
   set(properties "LABELS windows")
@@ -36,12 +36,17 @@ function(kalvor_windows_tests target)
     string(APPEND properties " FIXTURES_REQUIRED wine_sound RESOURCE_LOCK wine_sound_sink"
            " SKIP_REGULAR_EXPRESSION \"[[]  SKIPPED ]\"")
   endif()
+  if(ARG_GUI)
+    # Windows need an X display for Wine (KALVOR_WINE_DISPLAY); without one the tests skip
+    # themselves. One program at a time owns the pointer and the keyboard.
+    string(APPEND properties " RESOURCE_LOCK wine_display SKIP_REGULAR_EXPRESSION \"[[]  SKIPPED ]\"")
+  endif()
   set(file "${CMAKE_CURRENT_BINARY_DIR}/${target}_properties.cmake")
   file(WRITE "${file}" "set_tests_properties(\${${target}_TESTS} PROPERTIES ${properties})\n")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${file}")
 endfunction()
 
 # The folders mirror the program's, bottom to top, as in the Linux build.
-foreach(dir support audiolib platform/core board resources app)
+foreach(dir support audiolib platform/core platform/hotkeys platform/win32 board resources app)
   add_subdirectory(${dir})
 endforeach()

@@ -16,7 +16,14 @@ export WINEDEBUG=-all
 export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
 # No Mono or Gecko installers: tests need neither .NET nor a browser engine.
 export WINEDLLOVERRIDES="mscoree,mshtml="
-unset DISPLAY WAYLAND_DISPLAY
+# Windows need an X display: the one KALVOR_WINE_DISPLAY names (a test session's Xvfb), and no
+# display at all otherwise, so that nothing shows on the caller's desktop.
+if [ -n "${KALVOR_WINE_DISPLAY:-}" ]; then
+  export DISPLAY=$KALVOR_WINE_DISPLAY
+  unset WAYLAND_DISPLAY
+else
+  unset DISPLAY WAYLAND_DISPLAY
+fi
 
 # Wine takes the ANSI code page from LANG, but names Unix files through the C library's locale:
 # without a Chinese UTF-8 locale every Chinese file name fails. Where the system has not generated

@@ -1,0 +1,174 @@
+#include "platform/win32/win32_control_factory.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cwchar>
+#include <string>
+
+#include "platform/core/wide_text.h"
+#include "platform/win32/win32_control_properties.h"
+#include "platform/win32/win32_dpi.h"
+#include "platform/win32/win32_picture_box.h"
+
+namespace kalvor {
+
+namespace {
+
+// A combo box's window reaches down over its list: this much below the selection field.
+constexpr int kComboListHeight = 160;
+
+bool IsCombo(ControlKind kind) {
+  return kind == ControlKind::ComboList || kind == ControlKind::ComboEdit;
+}
+
+struct WindowKind {
+  const wchar_t* className;
+  DWORD style;
+  DWORD exStyle;
+};
+
+WindowKind KindOf(const ControlDef& def) {
+  constexpr DWORD kLabel = SS_NOTIFY | SS_NOPREFIX;
+  switch (def.kind) {
+    case ControlKind::Button:
+      return {L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
+    case ControlKind::Label:
+      return {L"STATIC", kLabel | (def.multiLine ? SS_LEFT : SS_LEFTNOWORDWRAP), 0};
+    case ControlKind::TransparentLabel:
+      // Drawn after the siblings below it, without a background of its own.
+      return {L"STATIC", kLabel | (def.multiLine ? SS_LEFT : SS_LEFTNOWORDWRAP), WS_EX_TRANSPARENT};
+    case ControlKind::CheckBox:
+      return {L"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0};
+    case ControlKind::ComboList:
+      return {L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0};
+    case ControlKind::ComboEdit:
+      return {L"COMBOBOX", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, 0};
+    case ControlKind::Slider:
+      return {TRACKBAR_CLASSW, TBS_HORZ | TBS_NOTICKS | WS_TABSTOP, 0};
+    case ControlKind::EditBox:
+      return {L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
+    case ControlKind::TabControl:
+      return {WC_TABCONTROLW, WS_TABSTOP, 0};
+    case ControlKind::GroupBox:
+      return {L"BUTTON", BS_GROUPBOX, 0};
+    case ControlKind::WebViewer:
+      // Stands in for a web page out of the user's sight: shows the address, fetches nothing.
+      return {L"STATIC", SS_LEFT | SS_NOTIFY | SS_NOPREFIX, WS_EX_STATICEDGE};
+    default:
+      return {nullptr, 0, 0};
+  }
+}
+
+}  // namespace
+
+HFONT Win32ControlFactory::FontFor(const FontDef& def, UINT dpi) {
+  if (def.family.empty() && def.pixelHeight <= 0) return nullptr;
+  LOGFONTW font = Win32Dpi::MessageFont(dpi);
+  if (!def.family.empty()) {
+    const std::wstring family = Widen(def.family);
+    wcsncpy(font.lfFaceName, family.c_str(), LF_FACESIZE - 1);
+    font.lfFaceName[LF_FACESIZE - 1] = L'\0';
+    font.lfCharSet = static_cast<BYTE>(def.charset);
+  }
+  // A height in pixels is the height of the characters, as a point size gives it.
+  if (def.pixelHeight > 0) font.lfHeight = -Win32Dpi::Scale(def.pixelHeight, dpi);
+  font.lfWeight = std::clamp(def.weight, 1, 1000);
+  return CreateFontIndirectW(&font);
+}
+
+void Win32ControlFactory::Build(Win32ControlRecord& control, HWND parent, int id, UINT dpi,
+                                HFONT defaultFont) {
+  const ControlDef& def = control.def;
+  control.x = def.x;
+  control.y = def.y;
+  control.w = std::max(0, def.w);
+  control.h = std::max(0, def.h);
+  control.caption = def.caption;
+  if (def.kind == ControlKind::FileDialog) control.storedText = def.caption;
+  control.hwnd = Create(def, parent, id, dpi);
+  if (control.hwnd == nullptr) return;
+  // Later controls lie above earlier ones.
+  SetWindowPos(control.hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  ApplyFont(control, dpi, defaultFont);
+
+  switch (def.kind) {
+    case ControlKind::ComboList:
+    case ControlKind::ComboEdit: {
+      for (const std::string& item : def.items) {
+        SendMessageW(control.hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(item).c_str()));
+      }
+      SendMessageW(control.hwnd, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);  // no item selected
+      COMBOBOXINFO info{};
+      info.cbSize = sizeof(info);
+      if (GetComboBoxInfo(control.hwnd, &info) && info.hwndItem != control.hwnd) {
+        control.inner = info.hwndItem;
+      }
+      break;
+    }
+    case ControlKind::Slider: {
+      const int maximum = std::max(def.minimum, def.maximum);
+      SendMessageW(control.hwnd, TBM_SETRANGEMIN, FALSE, def.minimum);
+      SendMessageW(control.hwnd, TBM_SETRANGEMAX, FALSE, maximum);
+      SendMessageW(control.hwnd, TBM_SETLINESIZE, 0, def.lineStep);
+      SendMessageW(control.hwnd, TBM_SETPAGESIZE, 0, def.pageStep);
+      control.lastPosition = std::clamp(def.position, def.minimum, maximum);
+      SendMessageW(control.hwnd, TBM_SETPOS, TRUE, control.lastPosition);
+      break;
+    }
+    case ControlKind::TabControl: {
+      int index = 0;
+      for (const std::string& page : def.items) {
+        std::wstring caption = Widen(page);
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = caption.data();
+        SendMessageW(control.hwnd, TCM_INSERTITEMW, index++, reinterpret_cast<LPARAM>(&item));
+      }
+      break;
+    }
+    default:
+      break;
+  }
+  Win32ControlProperties::ShowText(control, def.caption);
+}
+
+HWND Win32ControlFactory::Create(const ControlDef& def, HWND parent, int id, UINT dpi) {
+  const int x = Win32Dpi::Scale(def.x, dpi);
+  const int y = Win32Dpi::Scale(def.y, dpi);
+  const int w = Win32Dpi::Scale(std::max(0, def.w), dpi);
+  const int h = Win32Dpi::Scale(std::max(0, def.h), dpi);
+  if (def.kind == ControlKind::PictureBox) {
+    HWND box = Win32PictureBox::Create(parent, x, y, w, h, def.image, id);
+    if (box != nullptr) {
+      SetWindowLongPtrW(box, GWL_STYLE, GetWindowLongPtrW(box, GWL_STYLE) | WS_CLIPSIBLINGS);
+    }
+    return box;
+  }
+  const WindowKind kind = KindOf(def);
+  if (kind.className == nullptr) return nullptr;
+  const int height = IsCombo(def.kind) ? h + Win32Dpi::Scale(kComboListHeight, dpi) : h;
+  return CreateWindowExW(kind.exStyle, kind.className, L"",
+                         WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | kind.style, x, y, w, height,
+                         parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                         GetModuleHandleW(nullptr), nullptr);
+}
+
+void Win32ControlFactory::Place(const Win32ControlRecord& control, UINT dpi) {
+  if (control.hwnd == nullptr) return;
+  int height = Win32Dpi::Scale(control.h, dpi);
+  if (IsCombo(control.def.kind)) height += Win32Dpi::Scale(kComboListHeight, dpi);
+  SetWindowPos(control.hwnd, nullptr, Win32Dpi::Scale(control.x, dpi),
+               Win32Dpi::Scale(control.y, dpi), Win32Dpi::Scale(control.w, dpi), height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32ControlFactory::ApplyFont(Win32ControlRecord& control, UINT dpi, HFONT defaultFont) {
+  if (control.hwnd == nullptr) return;
+  HFONT own = FontFor(control.def.font, dpi);
+  SendMessageW(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(own ? own : defaultFont), TRUE);
+  if (control.font != nullptr) DeleteObject(control.font);
+  control.font = own;
+}
+
+}  // namespace kalvor

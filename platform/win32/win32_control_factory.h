@@ -1,0 +1,31 @@
+// Creates the native window of a form control: its class and styles, geometry, items, font,
+// picture and slider range. A control created later lies above the ones before it, as the forms
+// expect where controls overlap.
+#pragma once
+
+#include <windows.h>
+
+#include "platform/platform_services.h"
+#include "platform/win32/win32_control_record.h"
+
+namespace kalvor {
+
+class Win32ControlFactory {
+ public:
+  // Creates control.hwnd under parent at the control's form coordinates (relative to parent)
+  // scaled to dpi, with defaultFont unless the form names a font of its own; leaves it empty for
+  // the kinds without a visible form (archive unit, file dialog).
+  static void Build(Win32ControlRecord& control, HWND parent, int id, UINT dpi, HFONT defaultFont);
+  // Moves and sizes the control to its form geometry at dpi.
+  static void Place(const Win32ControlRecord& control, UINT dpi);
+  // Gives the control the font for dpi: its own (made anew) or defaultFont.
+  static void ApplyFont(Win32ControlRecord& control, UINT dpi, HFONT defaultFont);
+  // The font a form entry names at dpi (the message font with the family, pixel height, weight
+  // and character set the form gives); nullptr when it names none. The caller deletes it.
+  static HFONT FontFor(const FontDef& def, UINT dpi);
+
+ private:
+  static HWND Create(const ControlDef& def, HWND parent, int id, UINT dpi);
+};
+
+}  // namespace kalvor

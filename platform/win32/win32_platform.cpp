@@ -1,0 +1,922 @@
+#include "platform/win32/win32_platform.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+// ShellExecuteW
+#include <shellapi.h>
+
+#include <algorithm>
+#include <optional>
+
+#include "platform/core/platform_seam.h"
+#include "platform/core/wide_text.h"
+#include "platform/hotkeys/global_hotkey_service.h"
+#include "platform/hotkeys/win32_hotkey_backend.h"
+#include "platform/win32/win32_control_factory.h"
+#include "platform/win32/win32_control_properties.h"
+#include "platform/win32/win32_dpi.h"
+#include "platform/win32/win32_drawing_layer.h"
+#include "platform/win32/win32_message_box.h"
+#include "platform/win32/win32_resources.h"
+#include "platform/win32/win32_shell.h"
+
+namespace kalvor {
+
+namespace {
+
+constexpr std::string_view kWindowNotLoaded = "未载入欲访问窗口组件所在的窗口";
+constexpr std::string_view kNoNativeWindow = "指定窗口尚未载入";
+constexpr std::string_view kDefaultTitle = "信息：";
+
+constexpr wchar_t kFormClass[] = L"KalvorFormWindow";
+constexpr wchar_t kPostClass[] = L"KalvorPlatformPost";
+constexpr UINT kDestroyMessage = WM_APP + 1;
+// Control ids start above the ids a dialog manager sends for Enter and Escape (IDOK, IDCANCEL).
+constexpr int kFirstControlId = 1000;
+// A window keeps the size its form gives it: no sizing border, no maximize box.
+constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr DWORD kFormExStyle = WS_EX_CONTROLPARENT;
+constexpr std::int32_t kShellSuccess = 42;
+
+HWND HwndOf(std::int32_t handle) {
+  return reinterpret_cast<HWND>(static_cast<std::intptr_t>(handle));
+}
+
+std::int32_t HandleOf(HWND hwnd) {
+  return static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(hwnd));
+}
+
+bool IsContainer(ControlKind kind) {
+  return kind == ControlKind::TabControl || kind == ControlKind::GroupBox;
+}
+
+// Counts a running handler or dialog: while one runs, the windows of destroyed forms are kept.
+class HandlerScope {
+ public:
+  explicit HandlerScope(int& depth) : depth_(depth) { ++depth_; }
+  ~HandlerScope() { --depth_; }
+  HandlerScope(const HandlerScope&) = delete;
+  HandlerScope& operator=(const HandlerScope&) = delete;
+
+ private:
+  int& depth_;
+};
+
+// Counts a property write: the notifications it causes raise no event.
+class QuietScope {
+ public:
+  explicit QuietScope(int& quiet) : quiet_(quiet) { ++quiet_; }
+  ~QuietScope() { --quiet_; }
+  QuietScope(const QuietScope&) = delete;
+  QuietScope& operator=(const QuietScope&) = delete;
+
+ private:
+  int& quiet_;
+};
+
+// The window's outer size in pixels at dpi for an outer size in form pixels: the client area
+// the form leaves inside a frame at 96 DPI, scaled, in the frame at dpi.
+SIZE OuterPixels(int outerWidth, int outerHeight, UINT dpi) {
+  const SIZE formFrame = Win32Dpi::FrameSize(kFormStyle, kFormExStyle, Win32Dpi::kFormDpi);
+  const SIZE frame = Win32Dpi::FrameSize(kFormStyle, kFormExStyle, dpi);
+  return SIZE{
+      Win32Dpi::Scale(std::max(1, outerWidth - static_cast<int>(formFrame.cx)), dpi) + frame.cx,
+      Win32Dpi::Scale(std::max(1, outerHeight - static_cast<int>(formFrame.cy)), dpi) + frame.cy};
+}
+
+}  // namespace
+
+Win32Platform* Win32Platform::current_ = nullptr;
+
+Win32Platform::Win32Platform(HINSTANCE instance)
+    : instance_(instance != nullptr ? instance : GetModuleHandleW(nullptr)) {
+  Win32Dpi::MakeProcessAware();
+  INITCOMMONCONTROLSEX controls{sizeof(controls),
+                                ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+
+  WNDCLASSEXW form{};
+  form.cbSize = sizeof(form);
+  form.style = CS_DBLCLKS;
+  form.lpfnWndProc = &Win32Platform::FormProcedure;
+  form.hInstance = instance_;
+  form.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  form.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  form.lpszClassName = kFormClass;
+  RegisterClassExW(&form);
+  WNDCLASSEXW post{};
+  post.cbSize = sizeof(post);
+  post.lpfnWndProc = &Win32Platform::PostProcedure;
+  post.hInstance = instance_;
+  post.lpszClassName = kPostClass;
+  RegisterClassExW(&post);
+  postWindow_ =
+      CreateWindowExW(0, kPostClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance_, nullptr);
+
+  current_ = this;
+  SetPlatform(this);
+  drawing_ = std::make_unique<Win32DrawingLayer>();
+  SetDrawingLayer(drawing_.get());
+  // The key goes to the host window of the registration in progress.
+  HotkeyService().SetBackendFactory([]() -> std::unique_ptr<HotkeyBackend> {
+    return std::make_unique<Win32HotkeyBackend>(
+        [] { return current_ != nullptr ? current_->hotkeyHost_ : nullptr; });
+  });
+}
+
+Win32Platform::~Win32Platform() {
+  // The keys go before the windows they were registered on.
+  HotkeyService().ReleaseBackend();
+  // Windows still loaded (the loop never ran, or a test ended early) go without their events.
+  for (auto& [name, record] : windows_) {
+    Retired gone{record->hwnd, {record->defaultFont}, {record->bigIcon, record->smallIcon}};
+    for (auto& [unit, control] : record->controls) gone.objects.push_back(control.font);
+    retired_.push_back(std::move(gone));
+  }
+  windows_.clear();
+  targets_.clear();
+  DestroyRetired();
+  if (postWindow_ != nullptr) DestroyWindow(postWindow_);
+  SetDrawingLayer(nullptr);
+  SetPlatform(nullptr);
+  if (current_ == this) current_ = nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Forms and windows
+
+void Win32Platform::RegisterForm(const FormDef& form) {
+  forms_[form.name] = form;
+}
+
+void Win32Platform::BindHandler(std::string_view window, std::string_view control, int event,
+                                Handler handler) {
+  HandlerKey key{std::string(window), std::string(control), event};
+  if (handler) {
+    handlers_[std::move(key)] = std::move(handler);
+  } else {
+    handlers_.erase(key);
+  }
+}
+
+bool Win32Platform::IsWindowLoaded(std::string_view window) const {
+  return FindWindow(window) != nullptr;
+}
+
+Win32WindowRecord* Win32Platform::FindWindow(std::string_view window) const {
+  auto it = windows_.find(window);
+  return it == windows_.end() ? nullptr : it->second.get();
+}
+
+Win32WindowRecord* Win32Platform::FindWindow(std::string_view window, std::uint64_t serial) const {
+  Win32WindowRecord* record = FindWindow(window);
+  return record != nullptr && record->serial == serial ? record : nullptr;
+}
+
+const Win32Platform::Target* Win32Platform::TargetOf(HWND hwnd) const {
+  auto it = targets_.find(hwnd);
+  return it == targets_.end() ? nullptr : &it->second;
+}
+
+Win32ControlRecord* Win32Platform::ControlOf(HWND hwnd) {
+  const Target* target = TargetOf(hwnd);
+  if (target == nullptr) return nullptr;
+  Win32WindowRecord* record = FindWindow(target->window);
+  if (record == nullptr) return nullptr;
+  auto it = record->controls.find(target->control);
+  return it == record->controls.end() ? nullptr : &it->second;
+}
+
+bool Win32Platform::LoadWindow(std::string_view window, bool modal) {
+  if (Win32WindowRecord* loaded = FindWindow(window)) {
+    BringForward(*loaded);
+    return true;
+  }
+  auto form = forms_.find(window);
+  if (form == forms_.end()) return false;
+
+  const std::string name(window);
+  const std::uint64_t serial = nextSerial_++;
+  {
+    auto record = std::make_unique<Win32WindowRecord>();
+    record->form = form->second;
+    record->serial = serial;
+    record->visible = record->form.visible;
+    Win32WindowRecord& built = *windows_.emplace(name, std::move(record)).first->second;
+    if (!BuildWindow(built)) {
+      windows_.erase(name);
+      return false;
+    }
+    // Other windows take no input while a modal one is open.
+    if (modal) {
+      for (auto& [other, record] : windows_) {
+        if (record.get() == &built || record->hwnd == nullptr) continue;
+        if (IsWindowEnabled(record->hwnd)) {
+          EnableWindow(record->hwnd, FALSE);
+          built.disabledByModal.push_back(record->hwnd);
+        }
+      }
+    }
+  }
+
+  // The window is shown after its created handler, so a half-built window never flashes up.
+  Raise(name, name, event::kCreated);
+  Win32WindowRecord* record = FindWindow(name, serial);
+  if (record == nullptr) return false;
+  if (record->visible && !record->closing) {
+    ShowWindow(record->hwnd, SW_SHOW);
+    UpdateWindow(record->hwnd);
+  }
+
+  if (modal) {
+    HandlerScope busy(handlerDepth_);
+    RunMessagesUntil([this, &name, serial] { return FindWindow(name, serial) == nullptr; });
+  }
+  if (handlerDepth_ == 0) DestroyRetired();
+  return true;
+}
+
+bool Win32Platform::BuildWindow(Win32WindowRecord& record) {
+  const FormDef& form = record.form;
+  const UINT systemDpi = Win32Dpi::ForSystem();
+  const SIZE outer = OuterPixels(form.outerWidth, form.outerHeight, systemDpi);
+  const bool placed = form.x >= 0 && form.y >= 0;
+  HWND hwnd = CreateWindowExW(kFormExStyle, kFormClass, Widen(form.caption).c_str(), kFormStyle,
+                              placed ? Win32Dpi::Scale(form.x, systemDpi) : CW_USEDEFAULT,
+                              placed ? Win32Dpi::Scale(form.y, systemDpi) : CW_USEDEFAULT, outer.cx,
+                              outer.cy, nullptr, nullptr, instance_, nullptr);
+  if (hwnd == nullptr) return false;
+  record.hwnd = hwnd;
+  Attach(hwnd, form.name, form.name);
+  record.dpi = Win32Dpi::ForWindow(hwnd);
+  const LOGFONTW font = Win32Dpi::MessageFont(record.dpi);
+  record.defaultFont = CreateFontIndirectW(&font);
+  if (!form.icon.empty()) {
+    record.bigIcon = win32_resources::LoadIconFor(form.icon, Win32Dpi::Scale(32, record.dpi));
+    record.smallIcon = win32_resources::LoadIconFor(form.icon, Win32Dpi::Scale(16, record.dpi));
+    if (record.bigIcon != nullptr) {
+      SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(record.bigIcon));
+    }
+    if (record.smallIcon != nullptr) {
+      SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(record.smallIcon));
+    }
+  }
+  BuildControls(record);
+  // The monitor the window landed on may have another DPI than the system's.
+  if (record.dpi != systemDpi) FitToDpi(record, record.dpi, nullptr);
+  return true;
+}
+
+void Win32Platform::BuildControls(Win32WindowRecord& record) {
+  const std::string name = record.form.name;
+  for (const ControlDef& def : record.form.controls) record.controls[def.name].def = def;
+
+  int nextId = kFirstControlId;
+  const auto build = [&](const ControlDef& def, HWND parent, HWND tab) {
+    Win32ControlRecord& control = record.controls[def.name];
+    control.tab = tab;
+    Win32ControlFactory::Build(control, parent, nextId++, record.dpi, record.defaultFont);
+    if (control.hwnd == nullptr) return;
+    if (IsContainer(def.kind)) {
+      // Tab and arrow keys reach the controls it holds.
+      SetWindowLongPtrW(control.hwnd, GWL_EXSTYLE,
+                        GetWindowLongPtrW(control.hwnd, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
+    }
+    Attach(control.hwnd, name, def.name);
+    if (control.inner != nullptr) Attach(control.inner, name, def.name);
+    if (tab != nullptr) Win32ControlProperties::ApplyVisibility(control);
+  };
+
+  // Containers come before what they hold, whatever the order of the form.
+  std::vector<const ControlDef*> pending;
+  for (const ControlDef& def : record.form.controls) pending.push_back(&def);
+  while (!pending.empty()) {
+    std::vector<const ControlDef*> waiting;
+    for (const ControlDef* def : pending) {
+      HWND parent = record.hwnd;
+      HWND tab = nullptr;
+      if (!def->parent.empty() && def->parent != name) {
+        auto container = record.controls.find(def->parent);
+        const bool known = container != record.controls.end() && container->first != def->name;
+        if (known && container->second.hwnd != nullptr) {
+          parent = container->second.hwnd;
+          if (container->second.def.kind == ControlKind::TabControl) tab = parent;
+        } else if (known && std::any_of(pending.begin(), pending.end(), [&](const ControlDef* p) {
+                     return p->name == def->parent;
+                   })) {
+          waiting.push_back(def);
+          continue;
+        }
+      }
+      build(*def, parent, tab);
+    }
+    if (waiting.size() == pending.size()) {
+      // Containers that never get a window: place what they hold on the window.
+      for (const ControlDef* def : waiting) build(*def, record.hwnd, nullptr);
+      break;
+    }
+    pending = std::move(waiting);
+  }
+}
+
+void Win32Platform::Attach(HWND hwnd, const std::string& window, const std::string& control) {
+  targets_[hwnd] = Target{window, control};
+  if (window != control) {
+    SetWindowSubclass(hwnd, &Win32Platform::ControlProcedure, 1, reinterpret_cast<DWORD_PTR>(this));
+  }
+}
+
+void Win32Platform::FitToDpi(Win32WindowRecord& record, UINT dpi, const RECT* suggested) {
+  record.dpi = dpi;
+  HFONT old = record.defaultFont;
+  const LOGFONTW font = Win32Dpi::MessageFont(dpi);
+  record.defaultFont = CreateFontIndirectW(&font);
+  for (auto& [name, control] : record.controls) {
+    Win32ControlFactory::Place(control, dpi);
+    Win32ControlFactory::ApplyFont(control, dpi, record.defaultFont);
+  }
+  if (old != nullptr) DeleteObject(old);
+  const SIZE outer = OuterPixels(record.form.outerWidth, record.form.outerHeight, dpi);
+  if (suggested != nullptr) {
+    SetWindowPos(record.hwnd, nullptr, suggested->left, suggested->top, outer.cx, outer.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  } else {
+    SetWindowPos(record.hwnd, nullptr, 0, 0, outer.cx, outer.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+void Win32Platform::UpdateTabPages(Win32WindowRecord& record, HWND tab) {
+  for (auto& [name, control] : record.controls) {
+    if (control.tab == tab) Win32ControlProperties::ApplyVisibility(control);
+  }
+}
+
+void Win32Platform::BringForward(Win32WindowRecord& record) {
+  if (record.hwnd == nullptr) return;
+  if (IsIconic(record.hwnd)) ShowWindow(record.hwnd, SW_RESTORE);
+  if (IsWindowVisible(record.hwnd)) {
+    BringWindowToTop(record.hwnd);
+    SetForegroundWindow(record.hwnd);
+  }
+}
+
+void Win32Platform::UnloadWindow(std::string_view window) {
+  if (Win32WindowRecord* record = FindWindow(window)) RequestDestruction(*record);
+}
+
+void Win32Platform::RequestDestruction(Win32WindowRecord& record) {
+  if (record.closing) return;
+  record.closing = true;
+  pendingDestructions_[record.serial] = record.form.name;
+  PostMessageW(postWindow_, kDestroyMessage, static_cast<WPARAM>(record.serial), 0);
+}
+
+void Win32Platform::CloseRequested(const std::string& window, std::uint64_t serial) {
+  Win32WindowRecord* record = FindWindow(window, serial);
+  if (record == nullptr || record->closing) return;
+  Raise(window, window, event::kCloseRequest);
+  if ((record = FindWindow(window, serial)) != nullptr) RequestDestruction(*record);
+}
+
+void Win32Platform::Destroy(std::uint64_t serial) {
+  auto pending = pendingDestructions_.find(serial);
+  if (pending == pendingDestructions_.end()) return;
+  const std::string window = pending->second;
+  pendingDestructions_.erase(pending);
+  if (FindWindow(window, serial) == nullptr) return;
+  // The window is still loaded while its destroyed handler runs: the handler may read its
+  // properties and handles.
+  Raise(window, window, event::kDestroyed);
+  auto it = windows_.find(window);
+  if (it == windows_.end() || it->second->serial != serial) return;
+  std::unique_ptr<Win32WindowRecord> gone = std::move(it->second);
+  windows_.erase(it);
+
+  // The windows a modal window disabled take input again before it goes, so one of them is
+  // activated in its place.
+  for (HWND other : gone->disabledByModal) {
+    const Target* target = TargetOf(other);
+    Win32WindowRecord* owner = target != nullptr ? FindWindow(target->window) : nullptr;
+    if (owner != nullptr && owner->hwnd == other && !owner->disabled) EnableWindow(other, TRUE);
+  }
+  Retired retired{gone->hwnd, {gone->defaultFont}, {gone->bigIcon, gone->smallIcon}};
+  targets_.erase(gone->hwnd);
+  for (auto& [name, control] : gone->controls) {
+    if (control.hwnd != nullptr) targets_.erase(control.hwnd);
+    if (control.inner != nullptr) targets_.erase(control.inner);
+    retired.objects.push_back(control.font);
+  }
+  if (gone->hwnd != nullptr) ShowWindow(gone->hwnd, SW_HIDE);
+  retired_.push_back(std::move(retired));
+}
+
+void Win32Platform::DestroyRetired() {
+  std::vector<Retired> retired;
+  retired.swap(retired_);
+  for (const Retired& gone : retired) {
+    if (gone.hwnd != nullptr) DestroyWindow(gone.hwnd);
+    for (HGDIOBJ object : gone.objects) {
+      if (object != nullptr) DeleteObject(object);
+    }
+    for (HICON icon : gone.icons) {
+      if (icon != nullptr) DestroyIcon(icon);
+    }
+  }
+}
+
+void Win32Platform::Raise(const std::string& window, const std::string& control, int event,
+                          std::int32_t first, std::int32_t second) {
+  auto it = handlers_.find(HandlerKey{window, control, event});
+  if (it == handlers_.end()) return;
+  const Handler handler = it->second;  // the handler may bind a new one in its place
+  HandlerScope running(handlerDepth_);
+  handler(EventArgs{window, control, event, first, second});
+}
+
+void Win32Platform::RunMessagesUntil(const std::function<bool()>& done) {
+  MSG message;
+  while (!done()) {
+    const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+    if (got == 0) {
+      PostQuitMessage(static_cast<int>(message.wParam));
+      return;
+    }
+    if (got < 0) return;
+    // Tab and the arrow keys move between the controls of a window, as in a dialog.
+    HWND root = message.hwnd != nullptr ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+    const bool dialog =
+        root != nullptr && targets_.count(root) != 0 && IsDialogMessageW(root, &message);
+    if (!dialog) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    if (handlerDepth_ == 0) DestroyRetired();
+  }
+}
+
+int Win32Platform::RunEventLoop() {
+  if (!windows_.empty()) RunMessagesUntil([this] { return windows_.empty(); });
+  DestroyRetired();
+  RunExitCleanup();
+  return 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Messages
+
+LRESULT CALLBACK Win32Platform::FormProcedure(HWND hwnd, UINT message, WPARAM wParam,
+                                              LPARAM lParam) {
+  if (current_ == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
+  return current_->FormMessage(hwnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK Win32Platform::PostProcedure(HWND hwnd, UINT message, WPARAM wParam,
+                                              LPARAM lParam) {
+  if (message == kDestroyMessage && current_ != nullptr) {
+    current_->Destroy(static_cast<std::uint64_t>(wParam));
+    return 0;
+  }
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK Win32Platform::ControlProcedure(HWND hwnd, UINT message, WPARAM wParam,
+                                                 LPARAM lParam, UINT_PTR id, DWORD_PTR data) {
+  auto* self = reinterpret_cast<Win32Platform*>(data);
+  switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+    case WM_MOUSEMOVE:
+      self->MouseMessage(hwnd, message);
+      break;
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_HSCROLL:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: {
+      // A group box or tab control passes on what the controls it holds tell their parent.
+      const Win32ControlRecord* container = self->ControlOf(hwnd);
+      LRESULT result = 0;
+      if (container != nullptr && IsContainer(container->def.kind) &&
+          self->Notification(message, wParam, lParam, result)) {
+        return result;
+      }
+      break;
+    }
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(hwnd, &Win32Platform::ControlProcedure, id);
+      break;
+    default:
+      break;
+  }
+  return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+LRESULT Win32Platform::FormMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = 0;
+  if (Notification(message, wParam, lParam, result)) return result;
+  switch (message) {
+    case WM_CLOSE: {
+      // The platform decides when the window goes.
+      const Target* target = TargetOf(hwnd);
+      Win32WindowRecord* record = target != nullptr ? FindWindow(target->window) : nullptr;
+      if (record != nullptr && record->hwnd == hwnd) {
+        CloseRequested(record->form.name, record->serial);
+      }
+      return 0;
+    }
+    case WM_DPICHANGED: {
+      const Target* target = TargetOf(hwnd);
+      Win32WindowRecord* record = target != nullptr ? FindWindow(target->window) : nullptr;
+      if (record != nullptr && record->hwnd == hwnd) {
+        FitToDpi(*record, HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+      }
+      return 0;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+    case WM_MOUSEMOVE:
+      MouseMessage(hwnd, message);
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+bool Win32Platform::Notification(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  result = 0;
+  switch (message) {
+    case WM_COMMAND: {
+      HWND from = reinterpret_cast<HWND>(lParam);
+      Win32ControlRecord* control = from != nullptr ? ControlOf(from) : nullptr;
+      if (control == nullptr || from != control->hwnd || quiet_ > 0) return false;
+      const ControlKind kind = control->def.kind;
+      const WORD code = HIWORD(wParam);
+      const Target target = *TargetOf(from);
+      if ((kind == ControlKind::Button || kind == ControlKind::CheckBox) && code == BN_CLICKED) {
+        Raise(target.window, target.control, event::kClick);
+        return true;
+      }
+      if ((kind == ControlKind::ComboList || kind == ControlKind::ComboEdit) &&
+          code == CBN_SELCHANGE) {
+        if (kind == ControlKind::ComboEdit) {
+          // The field shows the pick only after this notification: the handler reads it now.
+          const QuietScope quiet(quiet_);
+          Win32ControlProperties::SetInt(*control, Prop::ListIndex,
+                                         Win32ControlProperties::GetInt(*control, Prop::ListIndex),
+                                         Win32Dpi::kFormDpi);
+        }
+        Raise(target.window, target.control, event::kSelected);
+        return true;
+      }
+      return false;
+    }
+    case WM_HSCROLL: {
+      HWND from = reinterpret_cast<HWND>(lParam);
+      Win32ControlRecord* control = from != nullptr ? ControlOf(from) : nullptr;
+      if (control == nullptr || control->def.kind != ControlKind::Slider) return false;
+      const auto position = static_cast<int>(SendMessageW(from, TBM_GETPOS, 0, 0));
+      // Every move the user makes, once per new position.
+      if (quiet_ == 0 && position != control->lastPosition) {
+        control->lastPosition = position;
+        const Target target = *TargetOf(from);
+        Raise(target.window, target.control, event::kMoved);
+      }
+      return true;
+    }
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+      if (header == nullptr || header->code != static_cast<UINT>(TCN_SELCHANGE)) return false;
+      const Target* target = TargetOf(header->hwndFrom);
+      Win32WindowRecord* record = target != nullptr ? FindWindow(target->window) : nullptr;
+      if (record == nullptr) return false;
+      UpdateTabPages(*record, header->hwndFrom);
+      return true;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: {
+      const Win32ControlRecord* control = ControlOf(reinterpret_cast<HWND>(lParam));
+      if (control == nullptr) return false;
+      auto* dc = reinterpret_cast<HDC>(wParam);
+      const bool coloured = control->def.textColor != -1;
+      if (coloured) SetTextColor(dc, static_cast<COLORREF>(control->def.textColor));
+      if (control->def.kind == ControlKind::TransparentLabel) {
+        SetBkMode(dc, TRANSPARENT);
+        result = reinterpret_cast<LRESULT>(GetStockObject(HOLLOW_BRUSH));
+        return true;
+      }
+      if (!coloured) return false;
+      SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+      result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+void Win32Platform::MouseMessage(HWND hwnd, UINT message) {
+  int code = event::kMouseMove;
+  if (message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK) code = event::kLeftDown;
+  if (message == WM_RBUTTONDOWN || message == WM_RBUTTONDBLCLK) code = event::kRightDown;
+  const Target* target = TargetOf(hwnd);
+  if (target == nullptr || !IsWindowEnabled(hwnd)) return;
+  const Target copy = *target;  // the handler may unload the window
+  Raise(copy.window, copy.control, code);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Properties
+
+Win32WindowRecord& Win32Platform::WindowForProperty(std::string_view window) {
+  Win32WindowRecord* record = FindWindow(window);
+  if (record == nullptr) FatalError(kWindowNotLoaded);
+  return *record;
+}
+
+Win32ControlRecord* Win32Platform::ControlForProperty(Win32WindowRecord& window,
+                                                      std::string_view control, Prop prop) {
+  if (control == window.form.name) return nullptr;
+  auto it = window.controls.find(control);
+  if (it == window.controls.end()) FatalError(kNoNativeWindow);
+  Win32ControlRecord& record = it->second;
+  // The file dialog has no window of its own; its file name lives beside it.
+  const bool held = record.def.kind == ControlKind::FileDialog && prop == Prop::FileName;
+  if (record.hwnd == nullptr && prop >= Prop::Caption && !held) FatalError(kNoNativeWindow);
+  return &record;
+}
+
+std::int32_t Win32Platform::GetInt(std::string_view window, std::string_view control, Prop prop) {
+  Win32WindowRecord& record = WindowForProperty(window);
+  if (Win32ControlRecord* c = ControlForProperty(record, control, prop)) {
+    return Win32ControlProperties::GetInt(*c, prop);
+  }
+  return GetWindowInt(record, prop);
+}
+
+void Win32Platform::SetInt(std::string_view window, std::string_view control, Prop prop,
+                           std::int32_t value) {
+  Win32WindowRecord& record = WindowForProperty(window);
+  const QuietScope quiet(quiet_);
+  if (Win32ControlRecord* c = ControlForProperty(record, control, prop)) {
+    Win32ControlProperties::SetInt(*c, prop, value, record.dpi);
+  } else {
+    SetWindowInt(record, prop, value);
+  }
+}
+
+std::string Win32Platform::GetText(std::string_view window, std::string_view control, Prop prop) {
+  Win32WindowRecord& record = WindowForProperty(window);
+  if (Win32ControlRecord* c = ControlForProperty(record, control, prop)) {
+    return Win32ControlProperties::GetText(*c, prop);
+  }
+  if (Win32ControlProperties::IsNumeric(prop)) return NumberToText(GetWindowInt(record, prop));
+  if (prop == Prop::Tag) return record.tag;
+  if (prop == Prop::Caption || prop == Prop::Text) return record.form.caption;
+  return {};
+}
+
+void Win32Platform::SetText(std::string_view window, std::string_view control, Prop prop,
+                            std::string_view value) {
+  Win32WindowRecord& record = WindowForProperty(window);
+  const QuietScope quiet(quiet_);
+  if (Win32ControlRecord* c = ControlForProperty(record, control, prop)) {
+    Win32ControlProperties::SetText(*c, prop, value, record.dpi);
+  } else if (Win32ControlProperties::IsNumeric(prop)) {
+    SetWindowInt(record, prop, TruncateToInt(TextToNumber(value)));
+  } else if (prop == Prop::Tag) {
+    record.tag = std::string(value);
+  } else if (prop == Prop::Caption || prop == Prop::Text) {
+    record.form.caption = std::string(value);
+    SetWindowTextW(record.hwnd, Widen(value).c_str());
+  }
+}
+
+std::int32_t Win32Platform::GetWindowInt(Win32WindowRecord& window, Prop prop) {
+  RECT frame{};
+  GetWindowRect(window.hwnd, &frame);
+  switch (prop) {
+    case Prop::Left:
+      return Win32Dpi::Unscale(frame.left, window.dpi);
+    case Prop::Top:
+      return Win32Dpi::Unscale(frame.top, window.dpi);
+    case Prop::Width:
+      return window.form.outerWidth;
+    case Prop::Height:
+      return window.form.outerHeight;
+    case Prop::Visible:
+      return window.visible ? 1 : 0;
+    case Prop::Disable:
+      return window.disabled ? 1 : 0;
+    case Prop::MousePointer:
+      return window.mousePointer;
+    case Prop::TopMost:
+      return window.topMost ? 1 : 0;
+    case Prop::ListIndex:
+      return -1;
+    case Prop::Tag:
+    case Prop::Caption:
+    case Prop::Text:
+      return TruncateToInt(TextToNumber(GetText(window.form.name, window.form.name, prop)));
+    default:
+      return 0;
+  }
+}
+
+void Win32Platform::SetWindowInt(Win32WindowRecord& window, Prop prop, std::int32_t value) {
+  HWND hwnd = window.hwnd;
+  RECT frame{};
+  GetWindowRect(hwnd, &frame);
+  constexpr UINT kKeep = SWP_NOZORDER | SWP_NOACTIVATE;
+  switch (prop) {
+    case Prop::Left:
+      SetWindowPos(hwnd, nullptr, Win32Dpi::Scale(value, window.dpi), frame.top, 0, 0,
+                   kKeep | SWP_NOSIZE);
+      return;
+    case Prop::Top:
+      SetWindowPos(hwnd, nullptr, frame.left, Win32Dpi::Scale(value, window.dpi), 0, 0,
+                   kKeep | SWP_NOSIZE);
+      return;
+    case Prop::Width:
+    case Prop::Height: {
+      (prop == Prop::Width ? window.form.outerWidth : window.form.outerHeight) = std::max(1, value);
+      const SIZE outer = OuterPixels(window.form.outerWidth, window.form.outerHeight, window.dpi);
+      SetWindowPos(hwnd, nullptr, 0, 0, outer.cx, outer.cy, kKeep | SWP_NOMOVE);
+      return;
+    }
+    case Prop::Visible:
+      window.visible = value != 0;
+      ShowWindow(hwnd, window.visible ? SW_SHOW : SW_HIDE);
+      return;
+    case Prop::Disable:
+      window.disabled = value != 0;
+      EnableWindow(hwnd, !window.disabled);
+      return;
+    case Prop::MousePointer:
+      window.mousePointer = value;
+      return;
+    case Prop::TopMost:
+      SetTopMost(window, value == 1);
+      return;
+    case Prop::Tag:
+    case Prop::Caption:
+    case Prop::Text:
+      SetText(window.form.name, window.form.name, prop, NumberToText(value));
+      return;
+    default:
+      return;
+  }
+}
+
+void Win32Platform::SetTopMost(Win32WindowRecord& window, bool on) {
+  window.topMost = on;
+  SetWindowPos(window.hwnd, on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+std::int32_t Win32Platform::GetWindowHandle(std::string_view window, std::string_view control) {
+  Win32WindowRecord* record = FindWindow(window);
+  if (record == nullptr) return 0;
+  if (control == record->form.name) return HandleOf(record->hwnd);
+  auto it = record->controls.find(control);
+  return it == record->controls.end() ? 0 : HandleOf(it->second.hwnd);
+}
+
+HWND Win32Platform::WindowForHandle(std::int32_t handle) const {
+  HWND hwnd = HwndOf(handle);
+  return handle != 0 && targets_.count(hwnd) != 0 ? hwnd : nullptr;
+}
+
+std::int32_t Win32Platform::AddComboItem(std::string_view window, std::string_view control,
+                                         std::string_view text, std::int32_t data) {
+  Win32WindowRecord& record = WindowForProperty(window);
+  Win32ControlRecord* c = ControlForProperty(record, control, Prop::ListIndex);
+  const QuietScope quiet(quiet_);
+  return c == nullptr ? -1 : Win32ControlProperties::AddItem(*c, text, data);
+}
+
+void Win32Platform::RaiseFeedback(std::int32_t receiverHandle, std::int32_t first,
+                                  std::int32_t second) {
+  HWND hwnd = WindowForHandle(receiverHandle);
+  const Win32ControlRecord* control = hwnd != nullptr ? ControlOf(hwnd) : nullptr;
+  if (control == nullptr || control->hwnd != hwnd) return;
+  const ControlKind kind = control->def.kind;
+  if (kind != ControlKind::Label && kind != ControlKind::TransparentLabel) return;
+  const Target target = *TargetOf(hwnd);
+  Raise(target.window, target.control, event::kFeedback, first, second);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Dialogs
+
+bool Win32Platform::RunFileDialog(std::string_view window, std::string_view control) {
+  Win32WindowRecord& record = WindowForProperty(window);
+  Win32ControlRecord* dialog = ControlForProperty(record, control, Prop::FileName);
+  if (dialog == nullptr || dialog->def.kind != ControlKind::FileDialog) return false;
+
+  PlatformSeam& seam = PlatformSeam::Instance();
+  if (seam.Armed()) {
+    std::optional<std::string> answer = seam.TakeFileDialogAnswer();
+    if (!answer) return false;
+    dialog->storedText = *answer;
+    return true;
+  }
+
+  // The file name the dialog starts with: a folder opens there, a file is proposed.
+  std::wstring file(32768, L'\0');
+  std::wstring folder;
+  const std::wstring start = WidePath(dialog->storedText);
+  const DWORD attributes =
+      start.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(start.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    folder = start;
+  } else {
+    start.copy(file.data(), std::min(start.size(), file.size() - 1));
+  }
+  OPENFILENAMEW request{};
+  request.lStructSize = sizeof(request);
+  request.hwndOwner = record.hwnd;
+  request.lpstrFile = file.data();
+  request.nMaxFile = static_cast<DWORD>(file.size());
+  request.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+  // The program's folder stays the current folder.
+  request.Flags =
+      OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+
+  const std::string name(window);
+  const std::string unit(control);
+  const std::uint64_t serial = record.serial;
+  BOOL chosen = FALSE;
+  {
+    HandlerScope busy(handlerDepth_);
+    chosen = GetOpenFileNameW(&request);
+  }
+  if (!chosen) return false;
+  file.resize(wcsnlen(file.c_str(), file.size()));
+  // The window may have gone while the dialog was open.
+  if (Win32WindowRecord* after = FindWindow(name, serial)) {
+    auto it = after->controls.find(unit);
+    if (it != after->controls.end()) it->second.storedText = Narrow(file);
+  }
+  return true;
+}
+
+std::int32_t Win32Platform::ShowMessageBox(std::string_view text, std::int32_t style,
+                                           std::string_view title, std::string_view parentWindow) {
+  const std::string shownTitle(title.empty() ? kDefaultTitle : title);
+  PlatformSeam& seam = PlatformSeam::Instance();
+  if (seam.Armed()) {
+    return seam.TakeMessageBoxAnswer(ShownMessage{std::string(text), shownTitle, style});
+  }
+  HWND owner = nullptr;
+  if (!parentWindow.empty()) {
+    if (Win32WindowRecord* record = FindWindow(parentWindow)) owner = record->hwnd;
+  }
+  HandlerScope busy(handlerDepth_);
+  return Win32MessageBox::Show(owner, text, shownTitle, style);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Shell
+
+void Win32Platform::OpenUrl(std::string_view address) {
+  PlatformSeam& seam = PlatformSeam::Instance();
+  if (seam.Armed()) {
+    seam.RecordOpenedAddress(std::string(address));
+    return;
+  }
+  ShellExecuteW(nullptr, L"open", Widen(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+std::int32_t Win32Platform::ExecuteWithVerb(std::int32_t verb, std::string_view target,
+                                            std::string_view parameters, std::string_view folder,
+                                            std::int32_t show) {
+  PlatformSeam& seam = PlatformSeam::Instance();
+  if (seam.Armed()) {
+    seam.RecordOpenedAddress(std::string(target));
+    return kShellSuccess;
+  }
+  return Win32Shell::Execute(verb, target, parameters, folder, show);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Global hotkeys
+
+std::int32_t Win32Platform::RegisterGlobalHotkey(std::int32_t hostHandle,
+                                                 std::int32_t receiverHandle,
+                                                 std::int32_t modifiers, std::int32_t keyCode) {
+  hotkeyHost_ = HwndOf(hostHandle);
+  return HotkeyService().Register(hostHandle, receiverHandle, modifiers, keyCode);
+}
+
+bool Win32Platform::UnregisterGlobalHotkey(std::int32_t hostHandle, std::int32_t id) {
+  hotkeyHost_ = HwndOf(hostHandle);
+  return HotkeyService().Unregister(hostHandle, id);
+}
+
+}  // namespace kalvor
