@@ -5,6 +5,7 @@
 # a few seconds) and kept, and the test sound server of sound-server.sh when one runs. Programs
 # run with the ANSI code page 936 (LANG=zh_CN.UTF-8), so the A functions speak GBK as on a Chinese
 # Windows, and with Wine's PulseAudio driver, pointed at the test sound server when there is one.
+# Chinese captions show in WenQuanYi Micro Hei, which stands in for the fonts the forms name.
 set -euo pipefail
 state=$1
 shift
@@ -32,7 +33,8 @@ if ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf-\?8'; then
   export LOCPATH="$state/locale"
 fi
 
-if [ ! -f "$WINEPREFIX/.kalvor-ready" ] || { [ -n "${LOCPATH:-}" ] && [ ! -f "$LOCPATH/.ready" ]; }; then
+ready="$WINEPREFIX/.kalvor-ready-2"
+if [ ! -f "$ready" ] || { [ -n "${LOCPATH:-}" ] && [ ! -f "$LOCPATH/.ready" ]; }; then
   # Tests running side by side wait for the one that makes the prefix and the locale.
   exec 8>"$state/prefix.lock"
   flock 8
@@ -42,12 +44,19 @@ if [ ! -f "$WINEPREFIX/.kalvor-ready" ] || { [ -n "${LOCPATH:-}" ] && [ ! -f "$L
       { echo "wine-run.sh: cannot make the zh_CN.UTF-8 locale" >&2; exit 1; }
     touch "$LOCPATH/.ready"
   fi
-  if [ ! -f "$WINEPREFIX/.kalvor-ready" ]; then
+  if [ ! -f "$ready" ]; then
     rm -rf "$WINEPREFIX"
-    wineboot --init >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /d pulse /f >/dev/null 2>&1
-    wineserver --wait
-    touch "$WINEPREFIX/.kalvor-ready"
+    (
+      unset DISPLAY
+      wineboot --init >/dev/null 2>&1
+      wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /d pulse /f >/dev/null 2>&1
+      for font in 宋体 SimSun 新宋体 NSimSun; do
+        wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+          /v "$font" /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1
+      done
+      wineserver --wait
+    )
+    touch "$ready"
   fi
   exec 8>&-
 fi
