@@ -34,11 +34,12 @@ E2E_PACKAGES=(wmctrl)
 # the mingw-w64 cross compilers and their zlib, the installer builder, and Wine with GStreamer's
 # plug-ins, through which Wine's Media Foundation decodes FLAC. Its tests run in the Chinese locale
 # (made by the tests themselves, from the locale sources above) and play into a PulseAudio server
-# of their own.
+# of their own; those that use the windows close them through the window manager (wmctrl).
 WINDOWS_PACKAGES=(
   gcc-mingw-w64-x86-64 g++-mingw-w64-x86-64 libz-mingw-w64-dev
   nsis
   wine wine64 gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  wmctrl
 )
 # For the benchmarks that run the real program on private desktops (bench/latency, bench/idle),
 # installed by `install-deps.sh --bench`: the above, and PipeWire with its pulse layer and a

@@ -24,6 +24,7 @@ VIAddVersionKey /LANG=2052 "ProductName" "${PRODUCT}"
 VIAddVersionKey /LANG=2052 "FileDescription" "${PRODUCT} 安装程序"
 VIAddVersionKey /LANG=2052 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=2052 "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=2052 "LegalCopyright" "The Kalvor developers"
 
 !include "MUI2.nsh"
 !define MUI_ICON "${ICON}"

@@ -50,3 +50,18 @@ endfunction()
 foreach(dir support audiolib platform/core platform/hotkeys platform/win32 board resources app)
   add_subdirectory(${dir})
 endforeach()
+
+# kalvor.exe and its installer used as a user does, on a private X server with a window manager
+# (tests/wine/board-session.sh): the board from a fresh Wine prefix with a data.ini the Linux
+# edition wrote, and the installer's silent install, start and uninstall. One at a time: they share
+# the recorded sink and the display number.
+if(TARGET kalvor AND TARGET kalvor_installer)
+  foreach(mode board installer)
+    add_test(NAME wine_session_${mode}
+             COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/wine/board-session.sh ${mode} ${KALVOR_WINE_STATE}
+                     ${KALVOR_BIN_DIR} ${KALVOR_INSTALLER} ${KALVOR_HOST_BIN_DIR}/ini_exchange)
+    set_tests_properties(wine_session_${mode} PROPERTIES
+      LABELS windows TIMEOUT 300 FIXTURES_REQUIRED wine_sound
+      RESOURCE_LOCK "wine_sound_sink;kalvor_x_display_63" SKIP_REGULAR_EXPRESSION "SKIPPED: ")
+  endforeach()
+endif()
