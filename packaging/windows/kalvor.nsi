@@ -4,7 +4,8 @@
 ; Windows lists under "Apps". The uninstaller removes the program, its copy of our audio library
 ; and the entry; the user's settings and sounds (data.ini and music\ in %APPDATA%) stay.
 ;   makensis -DVERSION=1.0.0 -DPROGRAM_DIR=... -DOUTFILE=... -DICON=... kalvor.nsi
-Unicode true
+; A 64-bit installer for a 64-bit program (it also runs where only 64-bit Windows programs do).
+Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
 
