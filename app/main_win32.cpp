@@ -1,7 +1,8 @@
 // The program's entry on Windows: the command line comes as UTF-16 and is taken to UTF-8 like
 // every other text; then the same start-up as on Linux, on the Win32 platform.
-#include <shellapi.h>
 #include <windows.h>
+// after windows.h, which it builds on
+#include <shellapi.h>
 
 #include <cstdio>
 #include <string>
