@@ -31,21 +31,9 @@ readonly APP_ID=io.kalvor.Kalvor
 readonly CAPTION="Kalvor音效助手"
 readonly SOUND="欢呼掌声"
 
-skip() {
-  echo "SKIPPED: $*"
-  exit 0
-}
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
-pass() { echo "ok:   $*"; }
-die() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-  exit 1
-}
+# skip, fail, pass, die; stop_pid, wait_until
+# shellcheck source=tests/support/script_helpers.sh
+. "$repo/tests/support/script_helpers.sh"
 
 # --- Can it run here? ----------------------------------------------------------------------------
 [ "$(id -u)" -eq 0 ] || skip "the desktop test installs the package with apt-get and needs root"
@@ -87,18 +75,6 @@ xvfb_pid="" wm_pid="" pulse_pid="" kalvor_pid="" parec_pid=""
 installed_before=$([ "$(pkg_status kalvor)" = installed ] && echo 1 || echo 0)
 package_installed=0
 
-stop_pid() {  # stop_pid PID: SIGTERM, then SIGKILL after a grace period
-  local pid=$1
-  [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null || return 0
-  kill -TERM "$pid" 2>/dev/null
-  for _ in $(seq 30); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -KILL "$pid" 2>/dev/null
-  wait "$pid" 2>/dev/null
-  return 0
-}
 cleanup() {
   local rc=$?
   # Left running only when closing its window failed; SDL's signal handlers may swallow SIGTERM,
@@ -125,15 +101,6 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 1' INT TERM HUP
-
-wait_until() {  # wait_until SECONDS COMMAND...: polls every 0.2 s
-  local deadline=$((SECONDS + $1))
-  shift
-  while ! "$@"; do
-    [ $SECONDS -ge $deadline ] && return 1
-    sleep 0.2
-  done
-}
 
 # --- Install the package -------------------------------------------------------------------------
 export DEBIAN_FRONTEND=noninteractive

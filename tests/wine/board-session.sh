@@ -32,20 +32,9 @@ readonly DIALOG="快捷键设置窗口"
 readonly SOUND="欢呼掌声"
 readonly DISPLAY_NUMBER=63
 
-skip() {
-  echo "SKIPPED: $*"
-  exit 0
-}
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
-pass() { echo "ok:   $*"; }
-die() {
-  fail "$*"
-  exit 1
-}
+# skip, fail, pass, die; stop_pid, wait_until
+# shellcheck source=tests/support/script_helpers.sh
+. "$here/../support/script_helpers.sh"
 
 for tool in Xvfb openbox xdotool wmctrl xprop xwininfo sox import iconv; do
   command -v $tool >/dev/null || skip "$tool is not installed (scripts/install-deps.sh --windows)"
@@ -63,18 +52,6 @@ mkdir -p "$session/screenshots"
 ln -s ../sound "$session/sound"  # wine-run.sh finds the sound server there
 # Both programs run as jobs of this script; anything left is ended on the way out.
 xvfb_pid="" wm_pid="" kalvor_pid="" other_sink=""
-stop_pid() {
-  local pid=$1
-  [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null || return 0
-  kill -TERM "$pid" 2>/dev/null
-  for _ in $(seq 30); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -KILL "$pid" 2>/dev/null
-  wait "$pid" 2>/dev/null
-  return 0
-}
 cleanup() {
   local rc=$?
   stop_pid "$kalvor_pid"
@@ -91,15 +68,6 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 1' INT TERM HUP
-
-wait_until() {  # wait_until SECONDS COMMAND...: polls every 0.2 s
-  local deadline=$((SECONDS + $1))
-  shift
-  while ! "$@"; do
-    [ $SECONDS -ge $deadline ] && return 1
-    sleep 0.2
-  done
-}
 
 export DISPLAY=":$DISPLAY_NUMBER" KALVOR_WINE_DISPLAY=":$DISPLAY_NUMBER"
 [ -e "/tmp/.X11-unix/X$DISPLAY_NUMBER" ] && xdpyinfo >/dev/null 2>&1 &&
