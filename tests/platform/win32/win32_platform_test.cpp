@@ -121,24 +121,24 @@ class Win32PlatformTest : public testing::Test {
     }
   }
 
-  // A left click as the user makes it: the pointer moved over the control, the button pressed
-  // and released through the system's input queue.
-  void ClickAt(HWND hwnd, POINT point) {
+  // A click as the user makes it: the pointer moved over the control, the button pressed and
+  // released through the system's input queue.
+  void ClickAt(HWND hwnd, POINT point, bool right = false) {
     SetForegroundWindow(GetAncestor(hwnd, GA_ROOT));
     ClientToScreen(hwnd, &point);
     SetCursorPos(point.x, point.y);
     Pump(100);
     INPUT input[2] = {};
     input[0].type = input[1].type = INPUT_MOUSE;
-    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    input[0].mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+    input[1].mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
     SendInput(2, input, sizeof(INPUT));
   }
 
-  void ClickCentre(HWND hwnd) {
+  void ClickCentre(HWND hwnd, bool right = false) {
     RECT rect;
     GetClientRect(hwnd, &rect);
-    ClickAt(hwnd, POINT{rect.right / 2, rect.bottom / 2});
+    ClickAt(hwnd, POINT{rect.right / 2, rect.bottom / 2}, right);
   }
 
   Win32Platform platform_{GetModuleHandleW(nullptr)};
@@ -234,7 +234,15 @@ TEST_F(Win32PlatformTest, RealClicksRaiseMouseAndClickEventsAndTurnTabPages) {
   RecordEvents();
   ClickCentre(Hwnd("按钮"));
   ASSERT_TRUE(PumpUntil([this] { return events_.size() >= 2; })) << events_.size();
-  EXPECT_EQ(events_, (std::vector<std::string>{"按钮:-1", "按钮:0"}));
+  // Labels and pictures take the mouse as well; a right click is no click.
+  for (std::string_view control : {"标签", "图片框", "按钮"}) {
+    const std::size_t before = events_.size();
+    ClickCentre(Hwnd(control), control == "按钮");
+    EXPECT_TRUE(PumpUntil([&] { return events_.size() > before; })) << control;
+  }
+  Pump(100);
+  EXPECT_EQ(events_,
+            (std::vector<std::string>{"按钮:-1", "按钮:0", "标签:-1", "图片框:-1", "按钮:-4"}));
 
   // A click on the second page's tab shows what the page holds.
   RECT tab{};
