@@ -1,7 +1,7 @@
 // The Win32 platform under Wine with an X display: a form with every kind of control built,
 // placed in form pixels and captioned; property writes that raise nothing; a real mouse click;
-// modal windows; the order in which a window goes. Without a display no window can be made and
-// the tests skip.
+// modal windows; the order in which a window goes; hotkeys. Without a display no window can be made
+// and the tests skip.
 #include <gtest/gtest.h>
 #include <windows.h>
 // TCM_*
@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "board/board_forms.h"
 #include "platform/core/wide_text.h"
 #include "platform/hotkeys/global_hotkey_service.h"
 #include "platform/win32/win32_dpi.h"
@@ -307,20 +306,6 @@ TEST_F(Win32PlatformTest, HotkeyPressesReachTheReceiverLabel) {
   EXPECT_TRUE(HotkeyService().PressKey(VK_F9));
   EXPECT_EQ(fed, (std::vector<std::int32_t>{id, id}));
   EXPECT_TRUE(platform_.UnregisterGlobalHotkey(platform_.GetWindowHandle(kMain, kMain), id));
-}
-
-// The board's own five forms build without a fatal error, every visible control with a window.
-TEST_F(Win32PlatformTest, TheBoardsFormsBuild) {
-  for (const FormDef& form : BoardForms::All()) {
-    SCOPED_TRACE(form.name);
-    platform_.RegisterForm(form);
-    ASSERT_TRUE(platform_.LoadWindow(form.name));
-    for (const ControlDef& def : form.controls) {
-      const bool windowless =
-          def.kind == ControlKind::ArchiveUnit || def.kind == ControlKind::FileDialog;
-      EXPECT_EQ(platform_.GetWindowHandle(form.name, def.name) != 0, !windowless) << def.name;
-    }
-  }
 }
 
 }  // namespace
