@@ -33,18 +33,14 @@ bool Win32HotkeyBackend::Grab(std::int32_t id, std::uint32_t modifiers, std::int
   if (grabs_.count(id) != 0 || keyCode <= 0 || keyCode > 0xFE) return false;
   HWND host = hostWindow_ ? hostWindow_() : nullptr;
   if (host == nullptr || !::IsWindow(host)) return false;
-  // Only one host is watched at a time: the service sends every key to the host of the first
-  // registration, so a grab for another window means the earlier host is gone.
-  if (watched_ != nullptr && watched_ != host && !grabs_.empty()) return false;
+  // The first grab's window is watched until the last key is released; a key registered on
+  // another window meanwhile is held there, but its presses go to that window alone.
+  if (watched_ == nullptr && !Watch(host)) return false;
   if (!::RegisterHotKey(host, id, (modifiers & 0x0F) | MOD_NOREPEAT, static_cast<UINT>(keyCode))) {
+    if (grabs_.empty()) StopWatching();
     return false;
   }
   grabs_.emplace(id, host);
-  if (watched_ != host && !Watch(host)) {
-    ::UnregisterHotKey(host, id);
-    grabs_.erase(id);
-    return false;
-  }
   return true;
 }
 

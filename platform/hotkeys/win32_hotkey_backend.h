@@ -15,8 +15,8 @@ namespace kalvor {
 class Win32HotkeyBackend : public HotkeyBackend {
  public:
   // hostWindow gives the window the next grab goes to (the platform sets it from the host
-  // handle of the registration in progress). Keys are held on one host window at a time: a grab
-  // for another window is refused while keys are held on the first.
+  // handle of the registration in progress). The window of the first grab is the one watched
+  // until every key is released again.
   explicit Win32HotkeyBackend(std::function<HWND()> hostWindow);
   ~Win32HotkeyBackend() override;
   Win32HotkeyBackend(const Win32HotkeyBackend&) = delete;

@@ -5,6 +5,8 @@
 
 #include <cstring>
 #include <memory>
+#include <span>
+#include <utility>
 #include <vector>
 
 #include "platform/win32/win32_resources.h"
@@ -54,19 +56,64 @@ Picture* PictureOf(HWND hwnd) {
   return reinterpret_cast<Picture*>(::GetWindowLongPtrW(hwnd, 0));
 }
 
-std::vector<int> FrameDelays(Gdiplus::Bitmap& bitmap, UINT count) {
-  std::vector<int> delays(count, kDefaultDelayMs);
-  const UINT size = bitmap.GetPropertyItemSize(kFrameDelayTag);
-  if (size < sizeof(Gdiplus::PropertyItem)) return delays;
-  std::vector<std::uint8_t> buffer(size);
-  auto* item = reinterpret_cast<Gdiplus::PropertyItem*>(buffer.data());
-  if (bitmap.GetPropertyItem(kFrameDelayTag, size, item) != Gdiplus::Ok) return delays;
-  const auto* values = static_cast<const std::uint8_t*>(item->value);
-  for (UINT i = 0; i < count && (i + 1) * 4 <= item->length; ++i) {
-    std::uint32_t hundredths = 0;
-    std::memcpy(&hundredths, values + i * 4, 4);
-    const auto ms = static_cast<int>(hundredths > 100000 ? 100000 : hundredths) * 10;
-    delays[i] = ms < kShortestDelayMs ? kDefaultDelayMs : ms;
+// The delay of every image of a GIF file in 1/100 s, from the graphic control extension before
+// it (0 without one); empty when the bytes are no GIF or end early.
+std::vector<std::uint32_t> GifDelays(std::span<const std::uint8_t> gif) {
+  std::vector<std::uint32_t> delays;
+  if (gif.size() < 13 || std::memcmp(gif.data(), "GIF8", 4) != 0) return {};
+  std::size_t at = 13;
+  auto colourTable = [&](std::uint8_t flags) {
+    if (flags & 0x80) at += 3u << ((flags & 7) + 1);
+  };
+  auto skipSubBlocks = [&] {
+    while (at < gif.size() && gif[at] != 0) at += gif[at] + 1u;
+    ++at;
+    return at <= gif.size();
+  };
+  colourTable(gif[10]);
+  std::uint32_t pending = 0;
+  while (at < gif.size()) {
+    const std::uint8_t block = gif[at++];
+    if (block == 0x3B) return delays;  // the trailer
+    if (block == 0x21 && at < gif.size()) {
+      const std::uint8_t label = gif[at++];
+      if (label == 0xF9 && at + 4 < gif.size() && gif[at] >= 4) {
+        pending = gif[at + 2] | (gif[at + 3] << 8);
+      }
+      if (!skipSubBlocks()) return {};
+    } else if (block == 0x2C && at + 9 <= gif.size()) {
+      colourTable(gif[at + 8]);
+      at += 9 + 1;  // the descriptor and the code size
+      if (!skipSubBlocks()) return {};
+      delays.push_back(std::exchange(pending, 0));
+    } else {
+      return {};
+    }
+  }
+  return {};
+}
+
+// GDI+ gives the delays as a property, but some versions give only the first frame's: the file's
+// own are taken where they can be read.
+std::vector<int> FrameDelays(Gdiplus::Bitmap& bitmap, UINT count,
+                             std::span<const std::uint8_t> bytes) {
+  std::vector<std::uint32_t> hundredths = GifDelays(bytes);
+  if (hundredths.size() != count) {
+    hundredths.assign(count, 0);
+    const UINT size = bitmap.GetPropertyItemSize(kFrameDelayTag);
+    std::vector<std::uint8_t> buffer(size);
+    auto* item = reinterpret_cast<Gdiplus::PropertyItem*>(buffer.data());
+    if (size >= sizeof(Gdiplus::PropertyItem) &&
+        bitmap.GetPropertyItem(kFrameDelayTag, size, item) == Gdiplus::Ok) {
+      for (UINT i = 0; i < count && (i + 1) * 4 <= item->length; ++i) {
+        std::memcpy(&hundredths[i], static_cast<const std::uint8_t*>(item->value) + i * 4, 4);
+      }
+    }
+  }
+  std::vector<int> delays;
+  for (const std::uint32_t each : hundredths) {
+    const int ms = static_cast<int>(each > 100000 ? 100000 : each) * 10;
+    delays.push_back(ms < kShortestDelayMs ? kDefaultDelayMs : ms);
   }
   return delays;
 }
@@ -109,7 +156,7 @@ std::unique_ptr<Picture> Load(std::string_view resourcePath) {
   picture->height = static_cast<int>(bitmap->GetHeight());
   UINT count = bitmap->GetFrameCount(&kTimeDimension);
   if (count == 0) count = 1;  // a still picture
-  const std::vector<int> delays = FrameDelays(*bitmap, count);
+  const std::vector<int> delays = FrameDelays(*bitmap, count, win32_resources::Find(resourcePath));
   for (UINT i = 0; i < count; ++i) {
     if (count > 1 && bitmap->SelectActiveFrame(&kTimeDimension, i) != Gdiplus::Ok) break;
     HBITMAP frame = CopyActiveFrame(*bitmap, picture->width, picture->height, picture->transparent);
@@ -225,10 +272,12 @@ LRESULT CALLBACK AncestorProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
 }
 
 void WatchAncestors(HWND hwnd, Picture& picture) {
-  const HWND desktop = ::GetDesktopWindow();
-  for (HWND up = ::GetAncestor(hwnd, GA_PARENT); up != nullptr && up != desktop;
-       up = ::GetAncestor(up, GA_PARENT)) {
-    if (::SetWindowSubclass(up, &AncestorProcedure, reinterpret_cast<UINT_PTR>(hwnd),
+  // Up to the top-level window, whose own parent is the desktop.
+  const HWND root = ::GetAncestor(hwnd, GA_ROOT);
+  for (HWND up = hwnd; up != root && up != nullptr;) {
+    up = ::GetAncestor(up, GA_PARENT);
+    if (up != nullptr &&
+        ::SetWindowSubclass(up, &AncestorProcedure, reinterpret_cast<UINT_PTR>(hwnd),
                             reinterpret_cast<DWORD_PTR>(hwnd))) {
       picture.ancestors.push_back(up);
     }
@@ -238,8 +287,11 @@ void WatchAncestors(HWND hwnd, Picture& picture) {
 LRESULT CALLBACK BoxProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   Picture* picture = PictureOf(hwnd);
   if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-    ::SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    // From here on the window owns the picture, freed as the window goes, even when the
+    // creation fails later on.
+    auto* handOver = static_cast<std::unique_ptr<Picture>*>(
+        reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
+    ::SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(handOver->release()));
     return ::DefWindowProcW(hwnd, message, wParam, lParam);
   }
   if (picture == nullptr) return ::DefWindowProcW(hwnd, message, wParam, lParam);
@@ -307,9 +359,7 @@ HWND Win32PictureBox::Create(HWND parent, int x, int y, int width, int height,
   HWND hwnd =
       ::CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y, width,
                         height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
-                        ::GetModuleHandleW(nullptr), picture.get());
-  // From here on the window owns the picture (freed as the window goes).
-  if (hwnd != nullptr) picture.release();
+                        ::GetModuleHandleW(nullptr), &picture);
   return hwnd;
 }
 
@@ -317,6 +367,15 @@ int Win32PictureBox::Steps(HWND hwnd) {
   if (hwnd == nullptr || ::GetClassLongPtrW(hwnd, GCW_ATOM) != RegisterBoxClass()) return -1;
   const Picture* picture = PictureOf(hwnd);
   return picture != nullptr ? picture->steps : 0;
+}
+
+std::vector<int> Win32PictureBox::Delays(HWND hwnd) {
+  std::vector<int> delays;
+  if (Steps(hwnd) < 0) return delays;
+  if (const Picture* picture = PictureOf(hwnd)) {
+    for (const Frame& frame : picture->frames) delays.push_back(frame.delayMs);
+  }
+  return delays;
 }
 
 }  // namespace kalvor

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <string_view>
+#include <vector>
 
 namespace kalvor {
 
@@ -20,6 +21,9 @@ class Win32PictureBox {
                      std::string_view resourcePath, int controlId);
   // Frames stepped since the picture was set, for tests; -1 when hwnd is no picture box.
   static int Steps(HWND hwnd);
+  // How long each frame of the picture shows, in milliseconds (one entry for a still picture,
+  // none for an empty box), for tests.
+  static std::vector<int> Delays(HWND hwnd);
 };
 
 }  // namespace kalvor

@@ -11,6 +11,8 @@ std::wstring NameFor(std::string_view resourcePath) {
   std::wstring name;
   name.reserve(resourcePath.size());
   for (const char c : resourcePath) {
+    // A character beyond ASCII is one "_", however many bytes UTF-8 gives it.
+    if ((static_cast<unsigned char>(c) & 0xC0) == 0x80) continue;
     if (c >= 'a' && c <= 'z') {
       name.push_back(static_cast<wchar_t>(c - 'a' + 'A'));
     } else if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) {

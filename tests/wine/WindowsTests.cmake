@@ -63,6 +63,6 @@ function(kalvor_windows_tests target)
 endfunction()
 
 # The folders mirror the program's, bottom to top, as in the Linux build.
-foreach(dir support audiolib platform/core platform/win32 board resources)
+foreach(dir support audiolib platform/core platform/hotkeys platform/win32 board resources)
   add_subdirectory(${dir})
 endforeach()
