@@ -308,5 +308,36 @@ TEST_F(Win32PlatformTest, HotkeyPressesReachTheReceiverLabel) {
   EXPECT_TRUE(platform_.UnregisterGlobalHotkey(platform_.GetWindowHandle(kMain, kMain), id));
 }
 
+// A message box runs a loop of its own: hotkeys still arrive while it is open, and the answer is
+// the button pressed (No 6); a box without a title is titled "信息：".
+TEST_F(Win32PlatformTest, MessageBoxAnswersWhileHotkeysKeepArriving) {
+  int fed = 0;
+  platform_.BindHandler(kMain, "标签", event::kFeedback, [&fed](const EventArgs&) { ++fed; });
+  const std::int32_t host = platform_.GetWindowHandle(kMain, kMain);
+  const std::int32_t id =
+      platform_.RegisterGlobalHotkey(host, platform_.GetWindowHandle(kMain, "标签"), 0, VK_F9);
+  ASSERT_GT(id, GlobalHotkeyService::kIdBase);
+  static int ticks;
+  ticks = 0;
+  // Once the box shows: F9 pressed, then the box answered No.
+  const UINT_PTR timer = SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR, DWORD) {
+    HWND box = FindWindowW(L"#32770", L"信息：");
+    if (box == nullptr) return;
+    if (++ticks == 1) {
+      INPUT keys[2] = {};
+      keys[0].type = keys[1].type = INPUT_KEYBOARD;
+      keys[0].ki.wVk = keys[1].ki.wVk = VK_F9;
+      keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+      SendInput(2, keys, sizeof(INPUT));
+    } else {
+      PostMessageW(box, WM_COMMAND, IDNO, 0);
+    }
+  });
+  EXPECT_EQ(platform_.ShowMessageBox("清除所有快捷键？", 4), 6);
+  KillTimer(nullptr, timer);
+  EXPECT_EQ(fed, 1);
+  EXPECT_TRUE(platform_.UnregisterGlobalHotkey(host, id));
+}
+
 }  // namespace
 }  // namespace kalvor
