@@ -6,6 +6,8 @@
 #include <windows.h>
 // TCM_*
 #include <commctrl.h>
+// cmb13, edt1: the name field of the open-file dialog
+#include <dlgs.h>
 
 #include <chrono>
 #include <functional>
@@ -337,6 +339,34 @@ TEST_F(Win32PlatformTest, MessageBoxAnswersWhileHotkeysKeepArriving) {
   KillTimer(nullptr, timer);
   EXPECT_EQ(fed, 1);
   EXPECT_TRUE(platform_.UnregisterGlobalHotkey(host, id));
+}
+
+// The open-file dialog hands back the chosen file's full path in UTF-8, and the program's current
+// folder stays where it was.
+TEST_F(Win32PlatformTest, FileDialogGivesTheChosenPath) {
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  static std::wstring chosen;
+  chosen = std::wstring(temp) + L"掌声 1.mp3";
+  CloseHandle(CreateFileW(chosen.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  wchar_t before[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, before);
+  // Once the dialog shows, the file's path is typed into its name field and confirmed.
+  const UINT_PTR timer = SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR, DWORD) {
+    HWND dialog = FindWindowW(L"#32770", nullptr);
+    if (dialog == nullptr || !IsWindowVisible(dialog)) return;
+    HWND name = GetDlgItem(dialog, cmb13);
+    if (name == nullptr) name = GetDlgItem(dialog, edt1);
+    SetWindowTextW(name, chosen.c_str());
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  });
+  EXPECT_TRUE(platform_.RunFileDialog(kMain, "文件对话框"));
+  KillTimer(nullptr, timer);
+  EXPECT_EQ(platform_.GetText(kMain, "文件对话框", Prop::FileName), Narrow(chosen));
+  wchar_t after[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, after);
+  EXPECT_EQ(std::wstring(after), std::wstring(before));
+  DeleteFileW(chosen.c_str());
 }
 
 }  // namespace
