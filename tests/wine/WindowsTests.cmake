@@ -23,11 +23,26 @@ set_tests_properties(wine_sound_server_start PROPERTIES FIXTURES_SETUP wine_soun
                      SKIP_REGULAR_EXPRESSION "SKIPPED: ")
 set_tests_properties(wine_sound_server_stop PROPERTIES FIXTURES_CLEANUP wine_sound LABELS windows)
 
+# Tests that open windows run in a Wine prefix of their own (its programs all see the same X
+# display), on an X server with a window manager started once for the run (x-display.sh).
+set(KALVOR_WINE_GUI_STATE ${KALVOR_WINE_STATE}/gui)
+add_test(NAME wine_display_start
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/wine/x-display.sh start ${KALVOR_WINE_GUI_STATE})
+add_test(NAME wine_display_stop
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/wine/x-display.sh stop ${KALVOR_WINE_GUI_STATE})
+set_tests_properties(wine_display_start PROPERTIES FIXTURES_SETUP wine_display LABELS windows
+                     SKIP_REGULAR_EXPRESSION "SKIPPED: ")
+set_tests_properties(wine_display_stop PROPERTIES FIXTURES_CLEANUP wine_display LABELS windows)
+
 # Discovery runs the programs at test time (a build needs no Wine), and the properties below are
 # set by a file CTest reads after the discovered lists, as gtest_discover_tests cannot pass a
 # list-valued property.
 function(kalvor_windows_tests target)
   cmake_parse_arguments(ARG "SOUND;GUI" "" "" ${ARGN})
+  if(ARG_GUI)
+    set_property(TARGET ${target} PROPERTY CROSSCOMPILING_EMULATOR
+                 ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/wine-run.sh ${KALVOR_WINE_GUI_STATE})
+  endif()
   gtest_discover_tests(${target} TEST_PREFIX "windows." DISCOVERY_MODE PRE_TEST
                        DISCOVERY_TIMEOUT 120)
   set(properties "LABELS windows")
@@ -37,9 +52,10 @@ function(kalvor_windows_tests target)
            " SKIP_REGULAR_EXPRESSION \"[[]  SKIPPED ]\"")
   endif()
   if(ARG_GUI)
-    # Windows need an X display for Wine (KALVOR_WINE_DISPLAY); without one the tests skip
-    # themselves. One program at a time owns the pointer and the keyboard.
-    string(APPEND properties " RESOURCE_LOCK wine_display SKIP_REGULAR_EXPRESSION \"[[]  SKIPPED ]\"")
+    # Without an X display the tests skip themselves. One program at a time owns the pointer and
+    # the keyboard.
+    string(APPEND properties " FIXTURES_REQUIRED wine_display RESOURCE_LOCK wine_display"
+           " SKIP_REGULAR_EXPRESSION \"[[]  SKIPPED ]\"")
   endif()
   set(file "${CMAKE_CURRENT_BINARY_DIR}/${target}_properties.cmake")
   file(WRITE "${file}" "set_tests_properties(\${${target}_TESTS} PROPERTIES ${properties})\n")

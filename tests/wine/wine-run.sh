@@ -17,10 +17,15 @@ export WINEDEBUG=-all
 export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
 # No Mono or Gecko installers: tests need neither .NET nor a browser engine.
 export WINEDLLOVERRIDES="mscoree,mshtml="
-# Windows need an X display: the one KALVOR_WINE_DISPLAY names (a test session's Xvfb), and no
-# display at all otherwise, so that nothing shows on the caller's desktop.
-if [ -n "${KALVOR_WINE_DISPLAY:-}" ]; then
-  export DISPLAY=$KALVOR_WINE_DISPLAY
+# Windows need an X display: the one KALVOR_WINE_DISPLAY names (a test session's Xvfb), else the
+# one x-display.sh runs for this state folder, and no display at all otherwise, so that nothing
+# shows on the caller's desktop.
+display=${KALVOR_WINE_DISPLAY:-}
+if [ -z "$display" ] && [ -f "$state/display" ]; then
+  display=$(cat "$state/display")
+fi
+if [ -n "$display" ]; then
+  export DISPLAY=$display
   unset WAYLAND_DISPLAY
 else
   unset DISPLAY WAYLAND_DISPLAY

@@ -1,18 +1,19 @@
 // The Win32 platform under Wine with an X display: a form with every kind of control built,
 // placed in form pixels and captioned; property writes that raise nothing; a real mouse click;
-// modal windows; the order in which a window goes. Without a display no window can be made and
-// the tests skip.
+// modal windows; the order in which a window goes; hotkeys. Without a display no window can be made
+// and the tests skip.
 #include <gtest/gtest.h>
 #include <windows.h>
 // TCM_*
 #include <commctrl.h>
+// cmb13, edt1: the name field of the open-file dialog
+#include <dlgs.h>
 
 #include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "board/board_forms.h"
 #include "platform/core/wide_text.h"
 #include "platform/hotkeys/global_hotkey_service.h"
 #include "platform/win32/win32_dpi.h"
@@ -121,24 +122,24 @@ class Win32PlatformTest : public testing::Test {
     }
   }
 
-  // A left click as the user makes it: the pointer moved over the control, the button pressed
-  // and released through the system's input queue.
-  void ClickAt(HWND hwnd, POINT point) {
+  // A click as the user makes it: the pointer moved over the control, the button pressed and
+  // released through the system's input queue.
+  void ClickAt(HWND hwnd, POINT point, bool right = false) {
     SetForegroundWindow(GetAncestor(hwnd, GA_ROOT));
     ClientToScreen(hwnd, &point);
     SetCursorPos(point.x, point.y);
     Pump(100);
     INPUT input[2] = {};
     input[0].type = input[1].type = INPUT_MOUSE;
-    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    input[0].mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+    input[1].mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
     SendInput(2, input, sizeof(INPUT));
   }
 
-  void ClickCentre(HWND hwnd) {
+  void ClickCentre(HWND hwnd, bool right = false) {
     RECT rect;
     GetClientRect(hwnd, &rect);
-    ClickAt(hwnd, POINT{rect.right / 2, rect.bottom / 2});
+    ClickAt(hwnd, POINT{rect.right / 2, rect.bottom / 2}, right);
   }
 
   Win32Platform platform_{GetModuleHandleW(nullptr)};
@@ -234,7 +235,15 @@ TEST_F(Win32PlatformTest, RealClicksRaiseMouseAndClickEventsAndTurnTabPages) {
   RecordEvents();
   ClickCentre(Hwnd("按钮"));
   ASSERT_TRUE(PumpUntil([this] { return events_.size() >= 2; })) << events_.size();
-  EXPECT_EQ(events_, (std::vector<std::string>{"按钮:-1", "按钮:0"}));
+  // Labels and pictures take the mouse as well; a right click is no click.
+  for (std::string_view control : {"标签", "图片框", "按钮"}) {
+    const std::size_t before = events_.size();
+    ClickCentre(Hwnd(control), control == "按钮");
+    EXPECT_TRUE(PumpUntil([&] { return events_.size() > before; })) << control;
+  }
+  Pump(100);
+  EXPECT_EQ(events_,
+            (std::vector<std::string>{"按钮:-1", "按钮:0", "标签:-1", "图片框:-1", "按钮:-4"}));
 
   // A click on the second page's tab shows what the page holds.
   RECT tab{};
@@ -301,18 +310,63 @@ TEST_F(Win32PlatformTest, HotkeyPressesReachTheReceiverLabel) {
   EXPECT_TRUE(platform_.UnregisterGlobalHotkey(platform_.GetWindowHandle(kMain, kMain), id));
 }
 
-// The board's own five forms build without a fatal error, every visible control with a window.
-TEST_F(Win32PlatformTest, TheBoardsFormsBuild) {
-  for (const FormDef& form : BoardForms::All()) {
-    SCOPED_TRACE(form.name);
-    platform_.RegisterForm(form);
-    ASSERT_TRUE(platform_.LoadWindow(form.name));
-    for (const ControlDef& def : form.controls) {
-      const bool windowless =
-          def.kind == ControlKind::ArchiveUnit || def.kind == ControlKind::FileDialog;
-      EXPECT_EQ(platform_.GetWindowHandle(form.name, def.name) != 0, !windowless) << def.name;
+// A message box runs a loop of its own: hotkeys still arrive while it is open, and the answer is
+// the button pressed (No 6); a box without a title is titled "信息：".
+TEST_F(Win32PlatformTest, MessageBoxAnswersWhileHotkeysKeepArriving) {
+  int fed = 0;
+  platform_.BindHandler(kMain, "标签", event::kFeedback, [&fed](const EventArgs&) { ++fed; });
+  const std::int32_t host = platform_.GetWindowHandle(kMain, kMain);
+  const std::int32_t id =
+      platform_.RegisterGlobalHotkey(host, platform_.GetWindowHandle(kMain, "标签"), 0, VK_F9);
+  ASSERT_GT(id, GlobalHotkeyService::kIdBase);
+  static int ticks;
+  ticks = 0;
+  // Once the box shows: F9 pressed, then the box answered No.
+  const UINT_PTR timer = SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR, DWORD) {
+    HWND box = FindWindowW(L"#32770", L"信息：");
+    if (box == nullptr) return;
+    if (++ticks == 1) {
+      INPUT keys[2] = {};
+      keys[0].type = keys[1].type = INPUT_KEYBOARD;
+      keys[0].ki.wVk = keys[1].ki.wVk = VK_F9;
+      keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+      SendInput(2, keys, sizeof(INPUT));
+    } else {
+      PostMessageW(box, WM_COMMAND, IDNO, 0);
     }
-  }
+  });
+  EXPECT_EQ(platform_.ShowMessageBox("清除所有快捷键？", 4), 6);
+  KillTimer(nullptr, timer);
+  EXPECT_EQ(fed, 1);
+  EXPECT_TRUE(platform_.UnregisterGlobalHotkey(host, id));
+}
+
+// The open-file dialog hands back the chosen file's full path in UTF-8, and the program's current
+// folder stays where it was.
+TEST_F(Win32PlatformTest, FileDialogGivesTheChosenPath) {
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  static std::wstring chosen;
+  chosen = std::wstring(temp) + L"掌声 1.mp3";
+  CloseHandle(CreateFileW(chosen.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  wchar_t before[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, before);
+  // Once the dialog shows, the file's path is typed into its name field and confirmed.
+  const UINT_PTR timer = SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR, DWORD) {
+    HWND dialog = FindWindowW(L"#32770", nullptr);
+    if (dialog == nullptr || !IsWindowVisible(dialog)) return;
+    HWND name = GetDlgItem(dialog, cmb13);
+    if (name == nullptr) name = GetDlgItem(dialog, edt1);
+    SetWindowTextW(name, chosen.c_str());
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  });
+  EXPECT_TRUE(platform_.RunFileDialog(kMain, "文件对话框"));
+  KillTimer(nullptr, timer);
+  EXPECT_EQ(platform_.GetText(kMain, "文件对话框", Prop::FileName), Narrow(chosen));
+  wchar_t after[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, after);
+  EXPECT_EQ(std::wstring(after), std::wstring(before));
+  DeleteFileW(chosen.c_str());
 }
 
 }  // namespace
