@@ -72,7 +72,9 @@ trap 'exit 1' INT TERM HUP
 export DISPLAY=":$DISPLAY_NUMBER" KALVOR_WINE_DISPLAY=":$DISPLAY_NUMBER"
 [ -e "/tmp/.X11-unix/X$DISPLAY_NUMBER" ] && xdpyinfo >/dev/null 2>&1 &&
   die "display $DISPLAY is taken by another X server"
-Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >"$session/xvfb.log" 2>&1 &
+# -noreset: the server would reset when the probe below disconnects, and a client connecting
+# just then (the window manager) would be refused.
+Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$session/xvfb.log" 2>&1 &
 xvfb_pid=$!
 wait_until 30 xdpyinfo >/dev/null 2>&1 || die "Xvfb did not start: $(cat "$session/xvfb.log")"
 openbox --sm-disable >"$session/openbox.log" 2>&1 &
