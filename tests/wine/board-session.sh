@@ -8,7 +8,8 @@
 #              device 2 at the restored volume; `kalvor.exe --stop` and `--key F3` reach the board;
 #              the slider moved with the keyboard writes vi; a click on "欢呼掌声" is heard
 #              louder and "停止播放" silences it; a right click opens "快捷键设置窗口"; closing the
-#              window through the window manager ends the process and data.ini keeps what was set.
+#              window through the window manager ends the process and data.ini keeps what was set;
+#              then `--stop` finds no board (exit code 1) and `--key F11` shows the usage (2).
 #              On the way it pictures every page and the hotkey dialog (STATE_DIR/session/screenshots).
 #   installer  runs the installer silently (/S), starts the installed program from its folder,
 #              then the uninstaller (/S): the program, its shortcut and its entry in the list of
@@ -240,7 +241,7 @@ if [ "$mode" = board ]; then
   xdotool key F3
   if wait_until 10 heard_since "$before"; then
     read -r rms57 peak57 < <(level_after "$onset_" 2 10)
-    pass "F3 played \"$SOUND\" on device 2 (the recorded sink): RMS $rms57 at volume 57 (tape $before..$onset_)"
+    pass "F3 played \"$SOUND\" on device 2 (the recorded sink): RMS $rms57 at volume 57"
   else
     fail "F3 was not heard on the recorded sink (the binding, the switch or the device in data.ini was not restored)"
     rms57=0
@@ -274,7 +275,7 @@ if [ "$mode" = board ]; then
   click_grid 1 3
   if wait_until 10 heard_since "$before"; then
     read -r rms100 peak100 < <(level_after "$onset_" 2 10)
-    pass "the click on \"$SOUND\" was heard: RMS $rms100 at volume 100 (tape $before..$onset_)"
+    pass "the click on \"$SOUND\" was heard: RMS $rms100 at volume 100"
     ratio=$(awk -v a="$rms57" -v b="$rms100" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }')
     awk -v r="$ratio" 'BEGIN { exit !(r > 0.4 && r < 0.75) }' &&
       pass "the restored volume 57 played at $ratio of volume 100" ||
@@ -319,6 +320,11 @@ if [ "$mode" = board ]; then
   [ $code -eq 1 ] && [ "$(wc -l <"$session/no-board.log")" -eq 1 ] &&
     pass "with no board, kalvor.exe --stop says so in one line and ends with 1" ||
     fail "with no board, --stop ended with $code: $(cat "$session/no-board.log")"
+  wine_run "$program_dir/kalvor.exe" --key F11 >"$session/bad-key.log" 2>&1
+  code=$?
+  [ $code -eq 2 ] && grep -q '^usage: kalvor' "$session/bad-key.log" &&
+    pass "kalvor.exe --key F11 shows the usage and ends with 2" ||
+    fail "kalvor.exe --key F11 ended with $code: $(cat "$session/bad-key.log")"
 
 elif [ "$mode" = installer ]; then
   # --- Installed, started, uninstalled ----------------------------------------------------------
