@@ -88,8 +88,6 @@ void Win32ControlFactory::Build(Win32ControlRecord& control, HWND parent, int id
   if (def.kind == ControlKind::FileDialog) control.storedText = def.caption;
   control.hwnd = Create(def, parent, id, dpi);
   if (control.hwnd == nullptr) return;
-  // Later controls lie above earlier ones.
-  SetWindowPos(control.hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   ApplyFont(control, dpi, defaultFont);
 
   switch (def.kind) {

@@ -1,6 +1,5 @@
 // Creates the native window of a form control: its class and styles, geometry, items, font,
-// picture and slider range. A control created later lies above the ones before it, as the forms
-// expect where controls overlap.
+// picture and slider range.
 #pragma once
 
 #include <windows.h>

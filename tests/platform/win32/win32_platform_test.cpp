@@ -61,7 +61,8 @@ FormDef MainForm() {
   slider.position = 50;
   c.push_back(slider);
   c.push_back(Control("编辑框", ControlKind::EditBox, 144, 72, 120, 20, "路径"));
-  c.push_back(Control("图片框", ControlKind::PictureBox, 272, 72, 64, 32));
+  // Overlaps the edit box, made before it.
+  c.push_back(Control("图片框", ControlKind::PictureBox, 260, 72, 64, 32));
   ControlDef tab = Control("选择夹", ControlKind::TabControl, -8, 110, 300, 120);
   tab.items = {"第一页", "第二页"};
   tab.font = {.family = "宋体", .pixelHeight = 12, .weight = 400, .charset = 134};
@@ -179,6 +180,13 @@ TEST_F(Win32PlatformTest, ControlsStandWhereTheFormPutsThemWithTheirCaptions) {
   const SIZE frame = Win32Dpi::FrameSize(GetWindowLongW(Hwnd(kMain), GWL_STYLE),
                                          GetWindowLongW(Hwnd(kMain), GWL_EXSTYLE), 96);
   EXPECT_EQ(client.right, Win32Dpi::Scale(420 - frame.cx, dpi));
+
+  // Tab moves through the controls in the form's order; a control lies above an earlier one it
+  // overlaps.
+  EXPECT_EQ(GetNextDlgTabItem(Hwnd(kMain), Hwnd("按钮"), FALSE), Hwnd("选择框"));
+  HWND below = Hwnd("图片框");
+  while (below != nullptr && below != Hwnd("编辑框")) below = GetWindow(below, GW_HWNDNEXT);
+  EXPECT_NE(below, nullptr);
 
   // Held controls sit inside their container; a tab page's controls show on their page only.
   EXPECT_EQ(GetParent(Hwnd("组内标签")), Hwnd("分组框"));
