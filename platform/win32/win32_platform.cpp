@@ -147,7 +147,9 @@ Win32Platform::~Win32Platform() {
   // Windows still loaded (the loop never ran, or a test ended early) go without their events.
   for (auto& [name, record] : windows_) {
     Retired gone{record->hwnd, {record->defaultFont}, {record->bigIcon, record->smallIcon}};
-    for (auto& [unit, control] : record->controls) gone.objects.push_back(control.font);
+    for (auto& [unit, control] : record->controls) {
+      gone.objects.insert(gone.objects.end(), {control.font, control.condensed});
+    }
     retired_.push_back(std::move(gone));
   }
   windows_.clear();
@@ -428,7 +430,7 @@ void Win32Platform::Destroy(std::uint64_t serial) {
   for (auto& [name, control] : gone->controls) {
     if (control.hwnd != nullptr) targets_.erase(control.hwnd);
     if (control.inner != nullptr) targets_.erase(control.inner);
-    retired.objects.push_back(control.font);
+    retired.objects.insert(retired.objects.end(), {control.font, control.condensed});
   }
   if (gone->hwnd != nullptr) ShowWindow(gone->hwnd, SW_HIDE);
   retired_.push_back(std::move(retired));

@@ -48,6 +48,7 @@ FormDef MainForm() {
   c.push_back(Control("组内标签", ControlKind::Label, 8, 14, 60, 16, "组里", "分组框"));
   c.push_back(Control("按钮", ControlKind::Button, 8, 8, 96, 24, "欢呼掌声"));
   c.push_back(Control("标签", ControlKind::Label, 112, 12, 80, 16, "音量调节"));
+  c.push_back(Control("窄按钮", ControlKind::Button, 300, 8, 48, 24, "八戒背媳妇儿"));
   c.push_back(Control("透明标签", ControlKind::TransparentLabel, 200, 12, 80, 16, "音频输出："));
   c.push_back(Control("选择框", ControlKind::CheckBox, 8, 40, 96, 16, "热键开关"));
   ControlDef list = Control("列表", ControlKind::ComboList, 112, 40, 120, 20);
@@ -183,7 +184,7 @@ TEST_F(Win32PlatformTest, ControlsStandWhereTheFormPutsThemWithTheirCaptions) {
 
   // Tab moves through the controls in the form's order; a control lies above an earlier one it
   // overlaps.
-  EXPECT_EQ(GetNextDlgTabItem(Hwnd(kMain), Hwnd("按钮"), FALSE), Hwnd("选择框"));
+  EXPECT_EQ(GetNextDlgTabItem(Hwnd(kMain), Hwnd("按钮"), FALSE), Hwnd("窄按钮"));
   HWND below = Hwnd("图片框");
   while (below != nullptr && below != Hwnd("编辑框")) below = GetWindow(below, GW_HWNDNEXT);
   EXPECT_NE(below, nullptr);
@@ -203,6 +204,11 @@ TEST_F(Win32PlatformTest, ControlsStandWhereTheFormPutsThemWithTheirCaptions) {
   GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Hwnd("按钮"), WM_GETFONT, 0, 0)), sizeof(font),
              &font);
   EXPECT_EQ(std::wstring(font.lfFaceName), std::wstring(Win32Dpi::MessageFont(dpi).lfFaceName));
+  EXPECT_EQ(font.lfWidth, 0);
+  // A caption wider than its button is drawn condensed.
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Hwnd("窄按钮"), WM_GETFONT, 0, 0)), sizeof(font),
+             &font);
+  EXPECT_GT(font.lfWidth, 0);
 }
 
 TEST_F(Win32PlatformTest, PropertyWritesReadBackAndRaiseNoEvent) {
