@@ -1,7 +1,7 @@
 // The Win32 platform under Wine with an X display: a form with every kind of control built,
-// placed in form pixels and captioned; property writes that raise nothing; a real mouse click;
-// modal windows; the order in which a window goes; hotkeys. Without a display no window can be made
-// and the tests skip.
+// placed in form pixels and captioned; property writes that raise nothing; real mouse clicks; modal
+// windows; the order in which a window goes; hotkeys, the message box and the open-file dialog.
+// Without a display no window can be made and the tests skip.
 #include <gtest/gtest.h>
 #include <windows.h>
 // TCM_*
