@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cwchar>
 #include <string>
+#include <string_view>
 
 #include "platform/core/wide_text.h"
 #include "platform/win32/win32_control_properties.h"
@@ -17,6 +18,48 @@ namespace {
 
 // A combo box's window reaches down over its list: this much below the selection field.
 constexpr int kComboListHeight = 160;
+
+// The narrowest a caption is condensed to, in percent of its width.
+constexpr int kNarrowestStretch = 60;
+
+// The width the caption's text takes: its widest line.
+int CaptionWidth(HDC dc, const std::string& caption) {
+  int widest = 0;
+  std::size_t start = 0;
+  while (start <= caption.size()) {
+    std::size_t end = caption.find('\n', start);
+    if (end == std::string::npos) end = caption.size();
+    std::string_view line(caption.data() + start, end - start);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    const std::wstring text = Widen(line);
+    SIZE size{};
+    if (!text.empty() &&
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size)) {
+      widest = std::max<int>(widest, size.cx);
+    }
+    start = end + 1;
+  }
+  return widest;
+}
+
+// The room a caption has inside its control in pixels; 0 for the controls whose captions are not
+// fitted.
+int CaptionRoom(const Win32ControlRecord& control) {
+  RECT client{};
+  GetClientRect(control.hwnd, &client);
+  const UINT dpi = Win32Dpi::ForWindow(control.hwnd);
+  switch (control.def.kind) {
+    case ControlKind::Button:
+      return client.right - Win32Dpi::Scale(6, dpi);  // the raised edges
+    case ControlKind::CheckBox:
+      return client.right - Win32Dpi::Scale(17, dpi);  // the box and the gap after it
+    case ControlKind::Label:
+    case ControlKind::TransparentLabel:
+      return control.def.multiLine ? 0 : client.right;
+    default:
+      return 0;
+  }
+}
 
 bool IsCombo(ControlKind kind) {
   return kind == ControlKind::ComboList || kind == ControlKind::ComboEdit;
@@ -88,8 +131,6 @@ void Win32ControlFactory::Build(Win32ControlRecord& control, HWND parent, int id
   if (def.kind == ControlKind::FileDialog) control.storedText = def.caption;
   control.hwnd = Create(def, parent, id, dpi);
   if (control.hwnd == nullptr) return;
-  // Later controls lie above earlier ones.
-  SetWindowPos(control.hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   ApplyFont(control, dpi, defaultFont);
 
   switch (def.kind) {
@@ -166,9 +207,47 @@ void Win32ControlFactory::Place(const Win32ControlRecord& control, UINT dpi) {
 void Win32ControlFactory::ApplyFont(Win32ControlRecord& control, UINT dpi, HFONT defaultFont) {
   if (control.hwnd == nullptr) return;
   HFONT own = FontFor(control.def.font, dpi);
-  SendMessageW(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(own ? own : defaultFont), TRUE);
-  if (control.font != nullptr) DeleteObject(control.font);
+  HFONT before = control.font;
   control.font = own;
+  control.base = own != nullptr ? own : defaultFont;
+  FitCaption(control);
+  if (before != nullptr) DeleteObject(before);
+}
+
+void Win32ControlFactory::FitCaption(Win32ControlRecord& control) {
+  if (control.hwnd == nullptr || control.base == nullptr) return;
+  HFONT shown = control.base;
+  HFONT condensed = nullptr;
+  const int room = CaptionRoom(control);
+  HDC dc = room > 0 ? GetDC(control.hwnd) : nullptr;
+  if (dc != nullptr) {
+    const HGDIOBJ before = SelectObject(dc, control.base);
+    const int width = CaptionWidth(dc, control.caption);
+    TEXTMETRICW metrics{};
+    LOGFONTW font{};
+    if (width > room && GetTextMetricsW(dc, &metrics) &&
+        GetObjectW(control.base, sizeof(font), &font) != 0) {
+      const int normal = std::max<int>(1, metrics.tmAveCharWidth);
+      const int narrowest = std::max(1, normal * kNarrowestStretch / 100);
+      // Glyph widths round to whole pixels: narrower still until it fits.
+      for (font.lfWidth = std::max(narrowest, normal * room / width);; --font.lfWidth) {
+        HFONT candidate = CreateFontIndirectW(&font);
+        SelectObject(dc, candidate);
+        if (CaptionWidth(dc, control.caption) <= room || font.lfWidth <= narrowest) {
+          condensed = candidate;
+          break;
+        }
+        SelectObject(dc, control.base);
+        DeleteObject(candidate);
+      }
+      shown = condensed;
+    }
+    SelectObject(dc, before);
+    ReleaseDC(control.hwnd, dc);
+  }
+  SendMessageW(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(shown), TRUE);
+  if (control.condensed != nullptr) DeleteObject(control.condensed);
+  control.condensed = condensed;
 }
 
 }  // namespace kalvor

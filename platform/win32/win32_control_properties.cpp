@@ -206,8 +206,11 @@ void Win32ControlProperties::ShowText(Win32ControlRecord& control, const std::st
   switch (control.def.kind) {
     case ControlKind::Button:
     case ControlKind::CheckBox:
-    case ControlKind::GroupBox:
     case ControlKind::Label:
+      SetWindowTextW(hwnd, Widen(text).c_str());
+      Win32ControlFactory::FitCaption(control);
+      break;
+    case ControlKind::GroupBox:
     case ControlKind::WebViewer:
     case ControlKind::ComboEdit:
     case ControlKind::EditBox:
@@ -215,6 +218,7 @@ void Win32ControlProperties::ShowText(Win32ControlRecord& control, const std::st
       break;
     case ControlKind::TransparentLabel:
       SetWindowTextW(hwnd, Widen(text).c_str());
+      Win32ControlFactory::FitCaption(control);
       RepaintBelow(hwnd);
       break;
     case ControlKind::ComboList: {

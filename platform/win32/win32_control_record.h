@@ -15,9 +15,11 @@ namespace kalvor {
 
 struct Win32ControlRecord {
   ControlDef def;
-  HWND hwnd = nullptr;   // none for the archive unit and the file dialog
-  HWND inner = nullptr;  // the edit field inside an editable combo box
-  HFONT font = nullptr;  // the control's own font when its form names one (owned)
+  HWND hwnd = nullptr;        // none for the archive unit and the file dialog
+  HWND inner = nullptr;       // the edit field inside an editable combo box
+  HFONT font = nullptr;       // the control's own font when its form names one (owned)
+  HFONT base = nullptr;       // the font it is drawn in: its own or the window's
+  HFONT condensed = nullptr;  // a narrower copy of base in which a wide caption fits (owned)
   int x = 0, y = 0, w = 0, h = 0;
   // The caption or text as last written (or as in the form).
   std::string caption;

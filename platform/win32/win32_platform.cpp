@@ -74,6 +74,23 @@ class QuietScope {
   int& quiet_;
 };
 
+// Whether the control overlaps one of the controls built before it that can show beside it (same
+// parent, and on a tab control the same page).
+bool OverlapsAny(const Win32ControlRecord& control,
+                 const std::vector<const Win32ControlRecord*>& before) {
+  const HWND parent = GetParent(control.hwnd);
+  const RECT mine{control.x, control.y, control.x + control.w, control.y + control.h};
+  return std::any_of(before.begin(), before.end(), [&](const Win32ControlRecord* other) {
+    if (GetParent(other->hwnd) != parent) return false;
+    if (control.tab != nullptr && std::max(1, other->def.page) != std::max(1, control.def.page)) {
+      return false;
+    }
+    const RECT theirs{other->x, other->y, other->x + other->w, other->y + other->h};
+    RECT common;
+    return IntersectRect(&common, &mine, &theirs) != FALSE;
+  });
+}
+
 // The window's outer size in pixels at dpi for an outer size in form pixels: the client area
 // the form leaves inside a frame at 96 DPI, scaled, in the frame at dpi.
 SIZE OuterPixels(int outerWidth, int outerHeight, UINT dpi) {
@@ -130,7 +147,9 @@ Win32Platform::~Win32Platform() {
   // Windows still loaded (the loop never ran, or a test ended early) go without their events.
   for (auto& [name, record] : windows_) {
     Retired gone{record->hwnd, {record->defaultFont}, {record->bigIcon, record->smallIcon}};
-    for (auto& [unit, control] : record->controls) gone.objects.push_back(control.font);
+    for (auto& [unit, control] : record->controls) {
+      gone.objects.insert(gone.objects.end(), {control.font, control.condensed});
+    }
     retired_.push_back(std::move(gone));
   }
   windows_.clear();
@@ -272,11 +291,17 @@ void Win32Platform::BuildControls(Win32WindowRecord& record) {
   for (const ControlDef& def : record.form.controls) record.controls[def.name].def = def;
 
   int nextId = kFirstControlId;
+  std::vector<const Win32ControlRecord*> built;
   const auto build = [&](const ControlDef& def, HWND parent, HWND tab) {
     Win32ControlRecord& control = record.controls[def.name];
     control.tab = tab;
     Win32ControlFactory::Build(control, parent, nextId++, record.dpi, record.defaultFont);
     if (control.hwnd == nullptr) return;
+    // Controls follow one another in the order of the form (the order Tab moves the focus in),
+    // except that a control lies above any it overlaps that came before it, as the forms expect.
+    SetWindowPos(control.hwnd, OverlapsAny(control, built) ? HWND_TOP : HWND_BOTTOM, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    built.push_back(&control);
     if (IsContainer(def.kind)) {
       // Tab and arrow keys reach the controls it holds.
       SetWindowLongPtrW(control.hwnd, GWL_EXSTYLE,
@@ -405,7 +430,7 @@ void Win32Platform::Destroy(std::uint64_t serial) {
   for (auto& [name, control] : gone->controls) {
     if (control.hwnd != nullptr) targets_.erase(control.hwnd);
     if (control.inner != nullptr) targets_.erase(control.inner);
-    retired.objects.push_back(control.font);
+    retired.objects.insert(retired.objects.end(), {control.font, control.condensed});
   }
   if (gone->hwnd != nullptr) ShowWindow(gone->hwnd, SW_HIDE);
   retired_.push_back(std::move(retired));

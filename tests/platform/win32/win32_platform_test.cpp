@@ -1,7 +1,7 @@
 // The Win32 platform under Wine with an X display: a form with every kind of control built,
-// placed in form pixels and captioned; property writes that raise nothing; a real mouse click;
-// modal windows; the order in which a window goes; hotkeys. Without a display no window can be made
-// and the tests skip.
+// placed in form pixels and captioned; property writes that raise nothing; real mouse clicks; modal
+// windows; the order in which a window goes; hotkeys, the message box and the open-file dialog.
+// Without a display no window can be made and the tests skip.
 #include <gtest/gtest.h>
 #include <windows.h>
 // TCM_*
@@ -48,6 +48,7 @@ FormDef MainForm() {
   c.push_back(Control("组内标签", ControlKind::Label, 8, 14, 60, 16, "组里", "分组框"));
   c.push_back(Control("按钮", ControlKind::Button, 8, 8, 96, 24, "欢呼掌声"));
   c.push_back(Control("标签", ControlKind::Label, 112, 12, 80, 16, "音量调节"));
+  c.push_back(Control("窄按钮", ControlKind::Button, 300, 8, 48, 24, "八戒背媳妇儿"));
   c.push_back(Control("透明标签", ControlKind::TransparentLabel, 200, 12, 80, 16, "音频输出："));
   c.push_back(Control("选择框", ControlKind::CheckBox, 8, 40, 96, 16, "热键开关"));
   ControlDef list = Control("列表", ControlKind::ComboList, 112, 40, 120, 20);
@@ -61,7 +62,8 @@ FormDef MainForm() {
   slider.position = 50;
   c.push_back(slider);
   c.push_back(Control("编辑框", ControlKind::EditBox, 144, 72, 120, 20, "路径"));
-  c.push_back(Control("图片框", ControlKind::PictureBox, 272, 72, 64, 32));
+  // Overlaps the edit box, made before it.
+  c.push_back(Control("图片框", ControlKind::PictureBox, 260, 72, 64, 32));
   ControlDef tab = Control("选择夹", ControlKind::TabControl, -8, 110, 300, 120);
   tab.items = {"第一页", "第二页"};
   tab.font = {.family = "宋体", .pixelHeight = 12, .weight = 400, .charset = 134};
@@ -180,6 +182,13 @@ TEST_F(Win32PlatformTest, ControlsStandWhereTheFormPutsThemWithTheirCaptions) {
                                          GetWindowLongW(Hwnd(kMain), GWL_EXSTYLE), 96);
   EXPECT_EQ(client.right, Win32Dpi::Scale(420 - frame.cx, dpi));
 
+  // Tab moves through the controls in the form's order; a control lies above an earlier one it
+  // overlaps.
+  EXPECT_EQ(GetNextDlgTabItem(Hwnd(kMain), Hwnd("按钮"), FALSE), Hwnd("窄按钮"));
+  HWND below = Hwnd("图片框");
+  while (below != nullptr && below != Hwnd("编辑框")) below = GetWindow(below, GW_HWNDNEXT);
+  EXPECT_NE(below, nullptr);
+
   // Held controls sit inside their container; a tab page's controls show on their page only.
   EXPECT_EQ(GetParent(Hwnd("组内标签")), Hwnd("分组框"));
   EXPECT_EQ(GetParent(Hwnd("页二按钮")), Hwnd("选择夹"));
@@ -195,6 +204,11 @@ TEST_F(Win32PlatformTest, ControlsStandWhereTheFormPutsThemWithTheirCaptions) {
   GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Hwnd("按钮"), WM_GETFONT, 0, 0)), sizeof(font),
              &font);
   EXPECT_EQ(std::wstring(font.lfFaceName), std::wstring(Win32Dpi::MessageFont(dpi).lfFaceName));
+  EXPECT_EQ(font.lfWidth, 0);
+  // A caption wider than its button is drawn condensed.
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Hwnd("窄按钮"), WM_GETFONT, 0, 0)), sizeof(font),
+             &font);
+  EXPECT_GT(font.lfWidth, 0);
 }
 
 TEST_F(Win32PlatformTest, PropertyWritesReadBackAndRaiseNoEvent) {
