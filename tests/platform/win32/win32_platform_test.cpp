@@ -264,6 +264,16 @@ TEST_F(Win32PlatformTest, PropertyWritesReadBackAndRaiseNoEvent) {
   EXPECT_EQ(platform_.GetText(kMain, "按钮", Prop::Caption), "停止播放");
   EXPECT_EQ(platform_.GetInt(kMain, "按钮", Prop::Left), 20);
 
+  // The window itself: on top of other programs' windows, and its caption.
+  platform_.SetInt(kMain, kMain, Prop::TopMost, 1);
+  EXPECT_NE(GetWindowLongW(Hwnd(kMain), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+  platform_.SetInt(kMain, kMain, Prop::TopMost, 0);
+  EXPECT_EQ(GetWindowLongW(Hwnd(kMain), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+  platform_.SetText(kMain, kMain, Prop::Caption, "置顶");
+  wchar_t title[16] = {};
+  GetWindowTextW(Hwnd(kMain), title, 16);
+  EXPECT_EQ(Narrow(title), "置顶");
+
   // A text that names no item of a drop-down list leaves the pick alone and reads back without it.
   platform_.SetInt(kMain, "列表", Prop::ListIndex, -1);
   platform_.SetText(kMain, "列表", Prop::Text, "没有的设备");
