@@ -228,11 +228,11 @@ bool Win32Platform::LoadWindow(std::string_view window, bool modal) {
     }
     // Other windows take no input while a modal one is open.
     if (modal) {
-      for (auto& [other, record] : windows_) {
-        if (record.get() == &built || record->hwnd == nullptr) continue;
-        if (IsWindowEnabled(record->hwnd)) {
-          EnableWindow(record->hwnd, FALSE);
-          built.disabledByModal.push_back(record->hwnd);
+      for (auto& [otherName, other] : windows_) {
+        if (other.get() == &built || other->hwnd == nullptr) continue;
+        if (IsWindowEnabled(other->hwnd)) {
+          EnableWindow(other->hwnd, FALSE);
+          built.disabledByModal.push_back(other->hwnd);
         }
       }
     }

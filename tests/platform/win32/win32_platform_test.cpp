@@ -211,6 +211,34 @@ TEST_F(Win32PlatformTest, ControlsStandWhereTheFormPutsThemWithTheirCaptions) {
   EXPECT_GT(font.lfWidth, 0);
 }
 
+// Moved to a monitor of 150 %, the window, its controls and fonts grow with it; properties stay
+// in form pixels.
+TEST_F(Win32PlatformTest, AnotherMonitorsDpiScalesTheWindowAndKeepsFormPixels) {
+  RECT suggested{100, 100, 200, 200};
+  SendMessageW(Hwnd(kMain), WM_DPICHANGED, MAKEWPARAM(144, 144),
+               reinterpret_cast<LPARAM>(&suggested));
+  RECT button;
+  GetWindowRect(Hwnd("按钮"), &button);
+  EXPECT_EQ(button.right - button.left, 144);
+  EXPECT_EQ(platform_.GetInt(kMain, "按钮", Prop::Width), 96);
+  platform_.SetInt(kMain, "按钮", Prop::Left, 20);
+  GetWindowRect(Hwnd("按钮"), &button);
+  MapWindowPoints(nullptr, Hwnd(kMain), reinterpret_cast<POINT*>(&button), 2);
+  EXPECT_EQ(button.left, 30);
+  EXPECT_EQ(platform_.GetInt(kMain, "按钮", Prop::Left), 20);
+  EXPECT_EQ(platform_.GetInt(kMain, kMain, Prop::Width), 420);
+
+  RECT client;
+  GetClientRect(Hwnd(kMain), &client);
+  const SIZE frame = Win32Dpi::FrameSize(GetWindowLongW(Hwnd(kMain), GWL_STYLE),
+                                         GetWindowLongW(Hwnd(kMain), GWL_EXSTYLE), 96);
+  EXPECT_EQ(client.right, Win32Dpi::Scale(420 - frame.cx, 144));
+  LOGFONTW font{};
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Hwnd("选择夹"), WM_GETFONT, 0, 0)), sizeof(font),
+             &font);
+  EXPECT_EQ(font.lfHeight, -18);
+}
+
 TEST_F(Win32PlatformTest, PropertyWritesReadBackAndRaiseNoEvent) {
   RecordEvents();
   platform_.BindHandler(kMain, "列表", event::kSelected,
@@ -235,6 +263,16 @@ TEST_F(Win32PlatformTest, PropertyWritesReadBackAndRaiseNoEvent) {
   EXPECT_EQ(platform_.GetText(kMain, "组合编辑框", Prop::Text), "F9");
   EXPECT_EQ(platform_.GetText(kMain, "按钮", Prop::Caption), "停止播放");
   EXPECT_EQ(platform_.GetInt(kMain, "按钮", Prop::Left), 20);
+
+  // The window itself: on top of other programs' windows, and its caption.
+  platform_.SetInt(kMain, kMain, Prop::TopMost, 1);
+  EXPECT_NE(GetWindowLongW(Hwnd(kMain), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+  platform_.SetInt(kMain, kMain, Prop::TopMost, 0);
+  EXPECT_EQ(GetWindowLongW(Hwnd(kMain), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+  platform_.SetText(kMain, kMain, Prop::Caption, "置顶");
+  wchar_t title[16] = {};
+  GetWindowTextW(Hwnd(kMain), title, 16);
+  EXPECT_EQ(Narrow(title), "置顶");
 
   // A text that names no item of a drop-down list leaves the pick alone and reads back without it.
   platform_.SetInt(kMain, "列表", Prop::ListIndex, -1);
