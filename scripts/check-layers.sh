@@ -12,6 +12,7 @@
 #   platform           platform/platform_services.h, the one interface the layers above see
 #   platform/null      the null platform beside it (tools, benchmarks and tests only)
 #   platform/qt, platform/win32   the toolkit platforms, over
+#   platform/forms     the window bookkeeping they share (no toolkit), and
 #   platform/hotkeys   the global hotkey service, its backend interface and the backends, over
 #   platform/core      the toolkit-free core
 # Beside them: audiolib (our audio library, on its own; others may include its C header
@@ -59,7 +60,8 @@ code_allowed() {
     board) echo "audio resources platform" ;;
     audio) echo "platform audiolib-header" ;;
     resources) echo "platform" ;;
-    platform/qt | platform/win32) echo "platform/hotkeys platform/core platform" ;;
+    platform/qt | platform/win32) echo "platform/forms platform/hotkeys platform/core platform" ;;
+    platform/forms) echo "platform/core platform" ;;
     platform/hotkeys) echo "platform/core platform" ;;
     platform/core) echo "platform" ;;
     platform/null) echo "platform/core platform" ;;

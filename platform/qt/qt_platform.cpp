@@ -27,7 +27,6 @@ namespace kalvor {
 
 namespace {
 
-constexpr std::string_view kWindowNotLoaded = "未载入欲访问窗口组件所在的窗口";
 constexpr std::string_view kNoNativeWindow = "指定窗口尚未载入";
 constexpr std::string_view kDefaultTitle = "信息：";
 
@@ -63,18 +62,6 @@ void ApplyStaysOnTop(QWidget* widget, bool on) {
   }
 }
 
-// Counts a running handler or dialog: while one runs, the widgets of destroyed windows are kept.
-class HandlerScope {
- public:
-  explicit HandlerScope(int& depth) : depth_(depth) { ++depth_; }
-  ~HandlerScope() { --depth_; }
-  HandlerScope(const HandlerScope&) = delete;
-  HandlerScope& operator=(const HandlerScope&) = delete;
-
- private:
-  int& depth_;
-};
-
 }  // namespace
 
 QtPlatform::QtPlatform(int& argc, char** argv) {
@@ -98,13 +85,13 @@ QtPlatform::QtPlatform(int& argc, char** argv) {
 
 QtPlatform::~QtPlatform() {
   // Windows still loaded (the loop never ran, or a test ended early) go without their events.
-  for (auto& [name, record] : windows_) {
-    if (record->widget) retired_.emplace_back(record->widget.data());
+  for (const auto& [name, record] : Windows()) {
+    auto& window = static_cast<QtWindowRecord&>(*record);
+    if (window.widget) retired_.emplace_back(window.widget.data());
   }
-  windows_.clear();
   for (const QPointer<QWidget>& widget : retired_) delete widget.data();
   retired_.clear();
-  handles_.clear();
+  DiscardWindows();
   router_.reset();
   // The hotkey backend may hold a desktop connection that needs the application to close.
   DesktopHotkeyService().ReleaseBackend();
@@ -116,72 +103,28 @@ QtPlatform::~QtPlatform() {
 // ---------------------------------------------------------------------------------------------
 // Forms and windows
 
-void QtPlatform::RegisterForm(const FormDef& form) {
-  forms_[form.name] = form;
-}
-
-void QtPlatform::BindHandler(std::string_view window, std::string_view control, int event,
-                             Handler handler) {
-  HandlerKey key{std::string(window), std::string(control), event};
-  if (handler) {
-    handlers_[std::move(key)] = std::move(handler);
-  } else {
-    handlers_.erase(key);
-  }
-}
-
-bool QtPlatform::IsWindowLoaded(std::string_view window) const {
-  return FindWindow(window) != nullptr;
-}
-
 QtWindowRecord* QtPlatform::FindWindow(std::string_view window) const {
-  auto it = windows_.find(window);
-  return it == windows_.end() ? nullptr : it->second.get();
+  return static_cast<QtWindowRecord*>(LoadedWindow(window));
 }
 
 QtWindowRecord* QtPlatform::FindWindow(std::string_view window, std::uint64_t serial) const {
-  QtWindowRecord* record = FindWindow(window);
-  return record != nullptr && record->serial == serial ? record : nullptr;
+  return static_cast<QtWindowRecord*>(LoadedWindow(window, serial));
 }
 
-bool QtPlatform::LoadWindow(std::string_view window, bool modal) {
-  if (QtWindowRecord* loaded = FindWindow(window)) {
-    BringForward(*loaded);
-    return true;
-  }
-  auto form = forms_.find(window);
-  if (form == forms_.end()) return false;
-
-  const std::string name(window);
-  const std::uint64_t serial = nextSerial_++;
-  {
-    auto record = std::make_unique<QtWindowRecord>();
-    record->form = form->second;
-    record->serial = serial;
-    record->visible = record->form.visible;
-    QtWindowRecord& built = *windows_.emplace(name, std::move(record)).first->second;
-    BuildWindow(built);
-    // Other windows take no input while a modal one is open.
-    if (modal) built.widget->setWindowModality(Qt::ApplicationModal);
-  }
-
-  // The window is shown after its created handler, so a half-built window never flashes up.
-  Raise(name, name, event::kCreated);
-  QtWindowRecord* record = FindWindow(name, serial);
-  if (record == nullptr) return false;
-  if (record->visible && !record->closing) record->widget->show();
-
-  if (modal) {
-    QEventLoop loop;
-    record->modalLoop = &loop;
-    HandlerScope busy(handlerDepth_);
-    loop.exec();  // until the window's destruction quits it
-  }
-  if (handlerDepth_ == 0) DeleteRetiredWidgets();
-  return true;
+std::unique_ptr<FormWindow> QtPlatform::NewWindow() {
+  return std::make_unique<QtWindowRecord>();
 }
 
-void QtPlatform::BuildWindow(QtWindowRecord& record) {
+void QtPlatform::MakeModal(FormWindow& window) {
+  static_cast<QtWindowRecord&>(window).widget->setWindowModality(Qt::ApplicationModal);
+}
+
+void QtPlatform::ShowNative(FormWindow& window) {
+  static_cast<QtWindowRecord&>(window).widget->show();
+}
+
+bool QtPlatform::BuildNative(FormWindow& built) {
+  auto& record = static_cast<QtWindowRecord&>(built);
   const FormDef& form = record.form;
   const std::string name = form.name;
   const std::uint64_t serial = record.serial;
@@ -192,7 +135,7 @@ void QtPlatform::BuildWindow(QtWindowRecord& record) {
   if (!form.icon.empty()) window->setWindowIcon(QIcon(ToQt(form.icon)));
   if (form.x >= 0 && form.y >= 0) window->move(form.x, form.y);
   window->SetCloseRequestHandler([this, name, serial] { CloseRequested(name, serial); });
-  record.handle = NewHandle(name, name, window);
+  record.handle = NewHandle(name, name);
   router_->Attach(window, name, name);
 
   for (const ControlDef& def : form.controls) {
@@ -227,7 +170,7 @@ void QtPlatform::BuildWindow(QtWindowRecord& record) {
       if (auto* tab = qobject_cast<QTabWidget*>(parent)) {
         QtTabChildren::Adopt(tab, control.widget, std::max(1, def->page));
       }
-      control.handle = NewHandle(name, def->name, control.widget);
+      control.handle = NewHandle(name, def->name);
       router_->Attach(control.widget, name, def->name);
     }
     if (waiting.size() == pending.size()) {
@@ -236,24 +179,24 @@ void QtPlatform::BuildWindow(QtWindowRecord& record) {
         QtControlRecord& control = record.controls[def->name];
         factory.Build(control, window);
         if (!control.widget) continue;
-        control.handle = NewHandle(name, def->name, control.widget);
+        control.handle = NewHandle(name, def->name);
         router_->Attach(control.widget, name, def->name);
       }
       break;
     }
     pending = std::move(waiting);
   }
+  return true;
 }
 
-std::int32_t QtPlatform::NewHandle(const std::string& window, const std::string& control,
-                                   QWidget* widget) {
+std::int32_t QtPlatform::NewHandle(const std::string& window, const std::string& control) {
   const std::int32_t handle = nextHandle_++;
-  handles_[handle] = HandleOwner{window, control, widget};
+  AddTarget(handle, window, control);
   return handle;
 }
 
-void QtPlatform::BringForward(QtWindowRecord& record) {
-  QtFormWindow* window = record.widget;
+void QtPlatform::BringForward(FormWindow& record) {
+  QtFormWindow* window = static_cast<QtWindowRecord&>(record).widget;
   if (window == nullptr) return;
   if (window->isMinimized()) {
     window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
@@ -264,51 +207,26 @@ void QtPlatform::BringForward(QtWindowRecord& record) {
   }
 }
 
-void QtPlatform::UnloadWindow(std::string_view window) {
-  if (QtWindowRecord* record = FindWindow(window)) RequestDestruction(*record);
-}
-
-void QtPlatform::RequestDestruction(QtWindowRecord& record) {
-  if (record.closing) return;
-  record.closing = true;
-  const std::string name = record.form.name;
-  const std::uint64_t serial = record.serial;
+void QtPlatform::PostDestruction(const std::string& window, std::uint64_t serial) {
   QMetaObject::invokeMethod(
-      router_.get(), [this, name, serial] { Destroy(name, serial); }, Qt::QueuedConnection);
+      router_.get(), [this, window, serial] { Destroy(window, serial); }, Qt::QueuedConnection);
 }
 
-void QtPlatform::CloseRequested(const std::string& window, std::uint64_t serial) {
-  QtWindowRecord* record = FindWindow(window, serial);
-  if (record == nullptr || record->closing) return;
-  Raise(window, window, event::kCloseRequest);
-  if ((record = FindWindow(window, serial)) != nullptr) RequestDestruction(*record);
-}
-
-void QtPlatform::Destroy(const std::string& window, std::uint64_t serial) {
-  if (FindWindow(window, serial) == nullptr) return;
-  // The window is still loaded while its destroyed handler runs: the handler may read its
-  // properties and handles.
-  Raise(window, window, event::kDestroyed);
-  auto it = windows_.find(window);
-  if (it == windows_.end() || it->second->serial != serial) return;
-  std::unique_ptr<QtWindowRecord> gone = std::move(it->second);
-  windows_.erase(it);
-
-  handles_.erase(gone->handle);
-  for (const auto& [name, control] : gone->controls) {
-    if (control.handle != 0) handles_.erase(control.handle);
+void QtPlatform::RetireNative(FormWindow& record) {
+  auto& gone = static_cast<QtWindowRecord&>(record);
+  if (gone.widget) {
+    router_->Detach(gone.widget);
+    gone.widget->hide();
+    retired_.emplace_back(gone.widget.data());
   }
-  if (gone->widget) {
-    router_->Detach(gone->widget);
-    gone->widget->hide();
-    retired_.emplace_back(gone->widget.data());
+  if (HandlerDepth() == 0) ReleaseRetired();
+  // The loops waiting for this window's end, or for the last window's, stop.
+  for (const Wait& wait : waits_) {
+    if ((*wait.done)()) wait.loop->quit();
   }
-  if (gone->modalLoop != nullptr) gone->modalLoop->quit();
-  if (handlerDepth_ == 0) DeleteRetiredWidgets();
-  if (windows_.empty() && runLoop_ != nullptr) runLoop_->quit();
 }
 
-void QtPlatform::DeleteRetiredWidgets() {
+void QtPlatform::ReleaseRetired() {
   std::vector<QPointer<QWidget>> retired;
   retired.swap(retired_);
   for (const QPointer<QWidget>& widget : retired) {
@@ -316,38 +234,27 @@ void QtPlatform::DeleteRetiredWidgets() {
   }
 }
 
-void QtPlatform::Raise(const std::string& window, const std::string& control, int event,
-                       std::int32_t first, std::int32_t second) {
-  auto it = handlers_.find(HandlerKey{window, control, event});
-  if (it == handlers_.end()) return;
-  const Handler handler = it->second;  // the handler may bind a new one in its place
-  {
-    HandlerScope running(handlerDepth_);
-    handler(EventArgs{window, control, event, first, second});
-  }
-  if (handlerDepth_ == 0 && !retired_.empty()) DeleteRetiredWidgets();
+void QtPlatform::HandlerReturned() {
+  if (HandlerDepth() == 0 && !retired_.empty()) ReleaseRetired();
 }
 
-int QtPlatform::RunEventLoop() {
-  if (!windows_.empty()) {
-    QEventLoop loop;
-    runLoop_ = &loop;
-    loop.exec();
-    runLoop_ = nullptr;
-  }
-  DeleteRetiredWidgets();
+void QtPlatform::RunUntil(const std::function<bool()>& done) {
+  if (done()) return;
+  QEventLoop loop;
+  waits_.push_back(Wait{&loop, &done});
+  loop.exec();
+  waits_.pop_back();
+}
+
+void QtPlatform::EventLoopEnded() {
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  RunExitCleanup();
-  return 0;
 }
 
 // ---------------------------------------------------------------------------------------------
 // Properties
 
 QtWindowRecord& QtPlatform::WindowForProperty(std::string_view window) {
-  QtWindowRecord* record = FindWindow(window);
-  if (record == nullptr) FatalError(kWindowNotLoaded);
-  return *record;
+  return static_cast<QtWindowRecord&>(FormPlatform::WindowForProperty(window));
 }
 
 QtControlRecord* QtPlatform::ControlForProperty(QtWindowRecord& window, std::string_view control,
@@ -481,8 +388,9 @@ void QtPlatform::SetTopMost(QtWindowRecord& window, bool on) {
   ApplyStaysOnTop(window.widget, on);
   if (on) return;
   // Leaving the topmost layer must not take the program's other topmost windows with it.
-  for (auto& [name, other] : windows_) {
-    if (other.get() == &window || !other->topMost || !other->widget) continue;
+  for (const auto& [name, record] : Windows()) {
+    auto* other = static_cast<QtWindowRecord*>(record.get());
+    if (other == &window || !other->topMost || !other->widget) continue;
     ApplyStaysOnTop(other->widget, true);
     if (other->widget->isVisible()) other->widget->raise();
   }
@@ -497,8 +405,12 @@ std::int32_t QtPlatform::GetWindowHandle(std::string_view window, std::string_vi
 }
 
 QWidget* QtPlatform::WidgetForHandle(std::int32_t handle) const {
-  auto it = handles_.find(handle);
-  return it == handles_.end() ? nullptr : it->second.widget.data();
+  const Target* target = TargetOf(handle);
+  const QtWindowRecord* record = target != nullptr ? FindWindow(target->window) : nullptr;
+  if (record == nullptr) return nullptr;
+  if (handle == record->handle) return record->widget.data();
+  auto it = record->controls.find(target->control);
+  return it == record->controls.end() ? nullptr : it->second.widget.data();
 }
 
 std::int32_t QtPlatform::AddComboItem(std::string_view window, std::string_view control,
@@ -510,10 +422,10 @@ std::int32_t QtPlatform::AddComboItem(std::string_view window, std::string_view 
 
 void QtPlatform::RaiseFeedback(std::int32_t receiverHandle, std::int32_t first,
                                std::int32_t second) {
-  auto owner = handles_.find(receiverHandle);
-  if (owner == handles_.end()) return;
-  const std::string window = owner->second.window;
-  const std::string control = owner->second.control;
+  const Target* owner = TargetOf(receiverHandle);
+  if (owner == nullptr) return;
+  const std::string window = owner->window;
+  const std::string control = owner->control;
   QtWindowRecord* record = FindWindow(window);
   if (record == nullptr) return;
   auto it = record->controls.find(control);
@@ -544,10 +456,10 @@ bool QtPlatform::RunFileDialog(std::string_view window, std::string_view control
   const std::uint64_t serial = record.serial;
   QString chosen;
   {
-    HandlerScope busy(handlerDepth_);
+    HandlerScope busy(*this);
     chosen = QFileDialog::getOpenFileName(record.widget, QString(), ToQt(dialog->storedText));
   }
-  if (handlerDepth_ == 0) DeleteRetiredWidgets();
+  if (HandlerDepth() == 0) ReleaseRetired();
   if (chosen.isEmpty()) return false;
   // The window may have gone while the dialog was open.
   if (QtWindowRecord* after = FindWindow(name, serial)) {
@@ -570,10 +482,10 @@ std::int32_t QtPlatform::ShowMessageBox(std::string_view text, std::int32_t styl
   }
   std::int32_t answer = 0;
   {
-    HandlerScope busy(handlerDepth_);
+    HandlerScope busy(*this);
     answer = QtMessageBox::Show(owner, ToQt(text), ToQt(shownTitle), style);
   }
-  if (handlerDepth_ == 0) DeleteRetiredWidgets();
+  if (HandlerDepth() == 0) ReleaseRetired();
   return answer;
 }
 

@@ -1,25 +1,20 @@
 // The Qt Widgets platform: windows and controls built from form tables, their properties and
 // events, message boxes, the file dialog, the shell, the event loop and the end of the process.
-// Everything else (files, INI files, the archive, external libraries, fatal errors) is the
-// toolkit-free CorePlatform underneath.
-//
-// Windows live from LoadWindow until their destruction. UnloadWindow and the close box only ask
-// for it: the destruction is posted and runs from the event loop, after the running handler has
-// returned; the window's destroyed event runs first, then it stops being loaded. Its widgets are
-// deleted once no handler is running any more, so a handler never loses the widget it runs for.
+// The forms, handlers, loaded windows and the order of a window's life are the toolkit-neutral
+// FormPlatform underneath (platform/forms/form_platform.h); files, INI files, the archive,
+// external libraries and fatal errors the toolkit-free CorePlatform under that. The widgets of a
+// destroyed window are hidden at once and deleted once no handler is running any more.
 #pragma once
 
 #include <QPointer>
 #include <cstdint>
-#include <map>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <tuple>
-#include <unordered_map>
 #include <vector>
 
-#include "platform/core/core_platform.h"
+#include "platform/forms/form_platform.h"
 #include "platform/qt/qt_window_record.h"
 
 class QApplication;
@@ -30,20 +25,13 @@ namespace kalvor {
 
 class QtEventRouter;
 
-class QtPlatform : public CorePlatform {
+class QtPlatform : public FormPlatform {
  public:
   // Creates the QApplication unless one exists, and becomes the process's platform.
   QtPlatform(int& argc, char** argv);
   ~QtPlatform() override;
   QtPlatform(const QtPlatform&) = delete;
   QtPlatform& operator=(const QtPlatform&) = delete;
-
-  void RegisterForm(const FormDef& form) override;
-  void BindHandler(std::string_view window, std::string_view control, int event,
-                   Handler handler) override;
-  bool LoadWindow(std::string_view window, bool modal = false) override;
-  void UnloadWindow(std::string_view window) override;
-  bool IsWindowLoaded(std::string_view window) const override;
 
   std::int32_t GetInt(std::string_view window, std::string_view control, Prop prop) override;
   void SetInt(std::string_view window, std::string_view control, Prop prop,
@@ -58,7 +46,6 @@ class QtPlatform : public CorePlatform {
   std::int32_t ShowMessageBox(std::string_view text, std::int32_t style,
                               std::string_view title = {},
                               std::string_view parentWindow = {}) override;
-  int RunEventLoop() override;
   void RaiseFeedback(std::int32_t receiverHandle, std::int32_t first, std::int32_t second) override;
 
   void OpenUrl(std::string_view address) override;
@@ -75,13 +62,25 @@ class QtPlatform : public CorePlatform {
   // widget that is gone. For the drawing layer and the hotkey service.
   QWidget* WidgetForHandle(std::int32_t handle) const;
 
+ protected:
+  std::unique_ptr<FormWindow> NewWindow() override;
+  bool BuildNative(FormWindow& window) override;
+  void MakeModal(FormWindow& window) override;
+  void ShowNative(FormWindow& window) override;
+  void BringForward(FormWindow& window) override;
+  void RunUntil(const std::function<bool()>& done) override;
+  void PostDestruction(const std::string& window, std::uint64_t serial) override;
+  void RetireNative(FormWindow& gone) override;
+  void ReleaseRetired() override;
+  void HandlerReturned() override;
+  void EventLoopEnded() override;
+
  private:
-  struct HandleOwner {
-    std::string window;
-    std::string control;  // the window's own name for the window itself
-    QPointer<QWidget> widget;
+  // An event loop waiting for its condition.
+  struct Wait {
+    QEventLoop* loop;
+    const std::function<bool()>* done;
   };
-  using HandlerKey = std::tuple<std::string, std::string, int>;
 
   QtWindowRecord* FindWindow(std::string_view window) const;
   QtWindowRecord* FindWindow(std::string_view window, std::uint64_t serial) const;
@@ -90,17 +89,7 @@ class QtPlatform : public CorePlatform {
   QtControlRecord* ControlForProperty(QtWindowRecord& window, std::string_view control, Prop prop);
   QtWindowRecord& WindowForProperty(std::string_view window);
 
-  void BuildWindow(QtWindowRecord& record);
-  std::int32_t NewHandle(const std::string& window, const std::string& control, QWidget* widget);
-  void BringForward(QtWindowRecord& record);
-
-  // Runs the handler bound to (window, control, event), if any.
-  void Raise(const std::string& window, const std::string& control, int event,
-             std::int32_t first = 0, std::int32_t second = 0);
-  void RequestDestruction(QtWindowRecord& record);
-  void CloseRequested(const std::string& window, std::uint64_t serial);
-  void Destroy(const std::string& window, std::uint64_t serial);
-  void DeleteRetiredWidgets();
+  std::int32_t NewHandle(const std::string& window, const std::string& control);
 
   std::int32_t GetWindowInt(QtWindowRecord& window, Prop prop);
   void SetWindowInt(QtWindowRecord& window, Prop prop, std::int32_t value);
@@ -108,15 +97,9 @@ class QtPlatform : public CorePlatform {
 
   std::unique_ptr<QApplication> ownedApp_;
   std::unique_ptr<QtEventRouter> router_;
-  std::map<std::string, FormDef, std::less<>> forms_;
-  std::map<std::string, std::unique_ptr<QtWindowRecord>, std::less<>> windows_;
-  std::map<HandlerKey, Handler> handlers_;
-  std::unordered_map<std::int32_t, HandleOwner> handles_;
   std::int32_t nextHandle_ = 1;
-  std::uint64_t nextSerial_ = 1;
-  int handlerDepth_ = 0;
   std::vector<QPointer<QWidget>> retired_;  // widgets of destroyed windows awaiting deletion
-  QEventLoop* runLoop_ = nullptr;
+  std::vector<Wait> waits_;                 // innermost last
 };
 
 }  // namespace kalvor

@@ -24,7 +24,6 @@ namespace kalvor {
 
 namespace {
 
-constexpr std::string_view kWindowNotLoaded = "未载入欲访问窗口组件所在的窗口";
 constexpr std::string_view kNoNativeWindow = "指定窗口尚未载入";
 constexpr std::string_view kDefaultTitle = "信息：";
 
@@ -49,18 +48,6 @@ std::int32_t HandleOf(HWND hwnd) {
 bool IsContainer(ControlKind kind) {
   return kind == ControlKind::TabControl || kind == ControlKind::GroupBox;
 }
-
-// Counts a running handler or dialog: while one runs, the windows of destroyed forms are kept.
-class HandlerScope {
- public:
-  explicit HandlerScope(int& depth) : depth_(depth) { ++depth_; }
-  ~HandlerScope() { --depth_; }
-  HandlerScope(const HandlerScope&) = delete;
-  HandlerScope& operator=(const HandlerScope&) = delete;
-
- private:
-  int& depth_;
-};
 
 // Counts a property write: the notifications it causes raise no event.
 class QuietScope {
@@ -145,16 +132,16 @@ Win32Platform::~Win32Platform() {
   // The keys go before the windows they were registered on.
   HotkeyService().ReleaseBackend();
   // Windows still loaded (the loop never ran, or a test ended early) go without their events.
-  for (auto& [name, record] : windows_) {
-    Retired gone{record->hwnd, {record->defaultFont}, {record->bigIcon, record->smallIcon}};
-    for (auto& [unit, control] : record->controls) {
+  for (const auto& [name, window] : Windows()) {
+    auto& record = static_cast<Win32WindowRecord&>(*window);
+    Retired gone{record.hwnd, {record.defaultFont}, {record.bigIcon, record.smallIcon}};
+    for (auto& [unit, control] : record.controls) {
       gone.objects.insert(gone.objects.end(), {control.font, control.condensed});
     }
     retired_.push_back(std::move(gone));
   }
-  windows_.clear();
-  targets_.clear();
-  DestroyRetired();
+  DiscardWindows();
+  ReleaseRetired();
   if (postWindow_ != nullptr) DestroyWindow(postWindow_);
   SetDrawingLayer(nullptr);
   SetPlatform(nullptr);
@@ -164,37 +151,16 @@ Win32Platform::~Win32Platform() {
 // ---------------------------------------------------------------------------------------------
 // Forms and windows
 
-void Win32Platform::RegisterForm(const FormDef& form) {
-  forms_[form.name] = form;
-}
-
-void Win32Platform::BindHandler(std::string_view window, std::string_view control, int event,
-                                Handler handler) {
-  HandlerKey key{std::string(window), std::string(control), event};
-  if (handler) {
-    handlers_[std::move(key)] = std::move(handler);
-  } else {
-    handlers_.erase(key);
-  }
-}
-
-bool Win32Platform::IsWindowLoaded(std::string_view window) const {
-  return FindWindow(window) != nullptr;
-}
-
 Win32WindowRecord* Win32Platform::FindWindow(std::string_view window) const {
-  auto it = windows_.find(window);
-  return it == windows_.end() ? nullptr : it->second.get();
+  return static_cast<Win32WindowRecord*>(LoadedWindow(window));
 }
 
 Win32WindowRecord* Win32Platform::FindWindow(std::string_view window, std::uint64_t serial) const {
-  Win32WindowRecord* record = FindWindow(window);
-  return record != nullptr && record->serial == serial ? record : nullptr;
+  return static_cast<Win32WindowRecord*>(LoadedWindow(window, serial));
 }
 
 const Win32Platform::Target* Win32Platform::TargetOf(HWND hwnd) const {
-  auto it = targets_.find(hwnd);
-  return it == targets_.end() ? nullptr : &it->second;
+  return TargetOf(HandleOf(hwnd));
 }
 
 Win32ControlRecord* Win32Platform::ControlOf(HWND hwnd) {
@@ -206,56 +172,30 @@ Win32ControlRecord* Win32Platform::ControlOf(HWND hwnd) {
   return it == record->controls.end() ? nullptr : &it->second;
 }
 
-bool Win32Platform::LoadWindow(std::string_view window, bool modal) {
-  if (Win32WindowRecord* loaded = FindWindow(window)) {
-    BringForward(*loaded);
-    return true;
-  }
-  auto form = forms_.find(window);
-  if (form == forms_.end()) return false;
-
-  const std::string name(window);
-  const std::uint64_t serial = nextSerial_++;
-  {
-    auto record = std::make_unique<Win32WindowRecord>();
-    record->form = form->second;
-    record->serial = serial;
-    record->visible = record->form.visible;
-    Win32WindowRecord& built = *windows_.emplace(name, std::move(record)).first->second;
-    if (!BuildWindow(built)) {
-      windows_.erase(name);
-      return false;
-    }
-    // Other windows take no input while a modal one is open.
-    if (modal) {
-      for (auto& [otherName, other] : windows_) {
-        if (other.get() == &built || other->hwnd == nullptr) continue;
-        if (IsWindowEnabled(other->hwnd)) {
-          EnableWindow(other->hwnd, FALSE);
-          built.disabledByModal.push_back(other->hwnd);
-        }
-      }
-    }
-  }
-
-  // The window is shown after its created handler, so a half-built window never flashes up.
-  Raise(name, name, event::kCreated);
-  Win32WindowRecord* record = FindWindow(name, serial);
-  if (record == nullptr) return false;
-  if (record->visible && !record->closing) {
-    ShowWindow(record->hwnd, SW_SHOW);
-    UpdateWindow(record->hwnd);
-  }
-
-  if (modal) {
-    HandlerScope busy(handlerDepth_);
-    RunMessagesUntil([this, &name, serial] { return FindWindow(name, serial) == nullptr; });
-  }
-  if (handlerDepth_ == 0) DestroyRetired();
-  return true;
+std::unique_ptr<FormWindow> Win32Platform::NewWindow() {
+  return std::make_unique<Win32WindowRecord>();
 }
 
-bool Win32Platform::BuildWindow(Win32WindowRecord& record) {
+void Win32Platform::MakeModal(FormWindow& window) {
+  auto& built = static_cast<Win32WindowRecord&>(window);
+  for (const auto& [otherName, record] : Windows()) {
+    auto* other = static_cast<Win32WindowRecord*>(record.get());
+    if (other == &built || other->hwnd == nullptr) continue;
+    if (IsWindowEnabled(other->hwnd)) {
+      EnableWindow(other->hwnd, FALSE);
+      built.disabledByModal.push_back(other->hwnd);
+    }
+  }
+}
+
+void Win32Platform::ShowNative(FormWindow& window) {
+  HWND hwnd = static_cast<Win32WindowRecord&>(window).hwnd;
+  ShowWindow(hwnd, SW_SHOW);
+  UpdateWindow(hwnd);
+}
+
+bool Win32Platform::BuildNative(FormWindow& window) {
+  auto& record = static_cast<Win32WindowRecord&>(window);
   const FormDef& form = record.form;
   const UINT systemDpi = Win32Dpi::ForSystem();
   const SIZE outer = OuterPixels(form.outerWidth, form.outerHeight, systemDpi);
@@ -345,7 +285,7 @@ void Win32Platform::BuildControls(Win32WindowRecord& record) {
 }
 
 void Win32Platform::Attach(HWND hwnd, const std::string& window, const std::string& control) {
-  targets_[hwnd] = Target{window, control};
+  AddTarget(HandleOf(hwnd), window, control);
   if (window != control) {
     SetWindowSubclass(hwnd, &Win32Platform::ControlProcedure, 1, reinterpret_cast<DWORD_PTR>(this));
   }
@@ -377,47 +317,31 @@ void Win32Platform::UpdateTabPages(Win32WindowRecord& record, HWND tab) {
   }
 }
 
-void Win32Platform::BringForward(Win32WindowRecord& record) {
-  if (record.hwnd == nullptr) return;
-  if (IsIconic(record.hwnd)) ShowWindow(record.hwnd, SW_RESTORE);
-  if (IsWindowVisible(record.hwnd)) {
-    BringWindowToTop(record.hwnd);
-    SetForegroundWindow(record.hwnd);
+void Win32Platform::BringForward(FormWindow& window) {
+  HWND hwnd = static_cast<Win32WindowRecord&>(window).hwnd;
+  if (hwnd == nullptr) return;
+  if (IsIconic(hwnd)) ShowWindow(hwnd, SW_RESTORE);
+  if (IsWindowVisible(hwnd)) {
+    BringWindowToTop(hwnd);
+    SetForegroundWindow(hwnd);
   }
 }
 
-void Win32Platform::UnloadWindow(std::string_view window) {
-  if (Win32WindowRecord* record = FindWindow(window)) RequestDestruction(*record);
+void Win32Platform::PostDestruction(const std::string& window, std::uint64_t serial) {
+  pendingDestructions_[serial] = window;
+  PostMessageW(postWindow_, kDestroyMessage, static_cast<WPARAM>(serial), 0);
 }
 
-void Win32Platform::RequestDestruction(Win32WindowRecord& record) {
-  if (record.closing) return;
-  record.closing = true;
-  pendingDestructions_[record.serial] = record.form.name;
-  PostMessageW(postWindow_, kDestroyMessage, static_cast<WPARAM>(record.serial), 0);
-}
-
-void Win32Platform::CloseRequested(const std::string& window, std::uint64_t serial) {
-  Win32WindowRecord* record = FindWindow(window, serial);
-  if (record == nullptr || record->closing) return;
-  Raise(window, window, event::kCloseRequest);
-  if ((record = FindWindow(window, serial)) != nullptr) RequestDestruction(*record);
-}
-
-void Win32Platform::Destroy(std::uint64_t serial) {
+void Win32Platform::DestroyPosted(std::uint64_t serial) {
   auto pending = pendingDestructions_.find(serial);
   if (pending == pendingDestructions_.end()) return;
   const std::string window = pending->second;
   pendingDestructions_.erase(pending);
-  if (FindWindow(window, serial) == nullptr) return;
-  // The window is still loaded while its destroyed handler runs: the handler may read its
-  // properties and handles.
-  Raise(window, window, event::kDestroyed);
-  auto it = windows_.find(window);
-  if (it == windows_.end() || it->second->serial != serial) return;
-  std::unique_ptr<Win32WindowRecord> gone = std::move(it->second);
-  windows_.erase(it);
+  Destroy(window, serial);
+}
 
+void Win32Platform::RetireNative(FormWindow& window) {
+  auto* gone = static_cast<Win32WindowRecord*>(&window);
   // The windows a modal window disabled take input again before it goes, so one of them is
   // activated in its place.
   for (HWND other : gone->disabledByModal) {
@@ -426,17 +350,14 @@ void Win32Platform::Destroy(std::uint64_t serial) {
     if (owner != nullptr && owner->hwnd == other && !owner->disabled) EnableWindow(other, TRUE);
   }
   Retired retired{gone->hwnd, {gone->defaultFont}, {gone->bigIcon, gone->smallIcon}};
-  targets_.erase(gone->hwnd);
   for (auto& [name, control] : gone->controls) {
-    if (control.hwnd != nullptr) targets_.erase(control.hwnd);
-    if (control.inner != nullptr) targets_.erase(control.inner);
     retired.objects.insert(retired.objects.end(), {control.font, control.condensed});
   }
   if (gone->hwnd != nullptr) ShowWindow(gone->hwnd, SW_HIDE);
   retired_.push_back(std::move(retired));
 }
 
-void Win32Platform::DestroyRetired() {
+void Win32Platform::ReleaseRetired() {
   std::vector<Retired> retired;
   retired.swap(retired_);
   for (const Retired& gone : retired) {
@@ -450,16 +371,7 @@ void Win32Platform::DestroyRetired() {
   }
 }
 
-void Win32Platform::Raise(const std::string& window, const std::string& control, int event,
-                          std::int32_t first, std::int32_t second) {
-  auto it = handlers_.find(HandlerKey{window, control, event});
-  if (it == handlers_.end()) return;
-  const Handler handler = it->second;  // the handler may bind a new one in its place
-  HandlerScope running(handlerDepth_);
-  handler(EventArgs{window, control, event, first, second});
-}
-
-void Win32Platform::RunMessagesUntil(const std::function<bool()>& done) {
+void Win32Platform::RunUntil(const std::function<bool()>& done) {
   MSG message;
   while (!done()) {
     const BOOL got = GetMessageW(&message, nullptr, 0, 0);
@@ -471,20 +383,13 @@ void Win32Platform::RunMessagesUntil(const std::function<bool()>& done) {
     // Tab and the arrow keys move between the controls of a window, as in a dialog.
     HWND root = message.hwnd != nullptr ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
     const bool dialog =
-        root != nullptr && targets_.count(root) != 0 && IsDialogMessageW(root, &message);
+        root != nullptr && TargetOf(root) != nullptr && IsDialogMessageW(root, &message);
     if (!dialog) {
       TranslateMessage(&message);
       DispatchMessageW(&message);
     }
-    if (handlerDepth_ == 0) DestroyRetired();
+    if (HandlerDepth() == 0) ReleaseRetired();
   }
-}
-
-int Win32Platform::RunEventLoop() {
-  if (!windows_.empty()) RunMessagesUntil([this] { return windows_.empty(); });
-  DestroyRetired();
-  RunExitCleanup();
-  return 0;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -499,7 +404,7 @@ LRESULT CALLBACK Win32Platform::FormProcedure(HWND hwnd, UINT message, WPARAM wP
 LRESULT CALLBACK Win32Platform::PostProcedure(HWND hwnd, UINT message, WPARAM wParam,
                                               LPARAM lParam) {
   if (message == kDestroyMessage && current_ != nullptr) {
-    current_->Destroy(static_cast<std::uint64_t>(wParam));
+    current_->DestroyPosted(static_cast<std::uint64_t>(wParam));
     return 0;
   }
   return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -659,9 +564,7 @@ void Win32Platform::MouseMessage(HWND hwnd, UINT message) {
 // Properties
 
 Win32WindowRecord& Win32Platform::WindowForProperty(std::string_view window) {
-  Win32WindowRecord* record = FindWindow(window);
-  if (record == nullptr) FatalError(kWindowNotLoaded);
-  return *record;
+  return static_cast<Win32WindowRecord&>(FormPlatform::WindowForProperty(window));
 }
 
 Win32ControlRecord* Win32Platform::ControlForProperty(Win32WindowRecord& window,
@@ -814,7 +717,7 @@ std::int32_t Win32Platform::GetWindowHandle(std::string_view window, std::string
 
 HWND Win32Platform::WindowForHandle(std::int32_t handle) const {
   HWND hwnd = HwndOf(handle);
-  return handle != 0 && targets_.count(hwnd) != 0 ? hwnd : nullptr;
+  return handle != 0 && TargetOf(handle) != nullptr ? hwnd : nullptr;
 }
 
 std::int32_t Win32Platform::AddComboItem(std::string_view window, std::string_view control,
@@ -878,7 +781,7 @@ bool Win32Platform::RunFileDialog(std::string_view window, std::string_view cont
   const std::uint64_t serial = record.serial;
   BOOL chosen = FALSE;
   {
-    HandlerScope busy(handlerDepth_);
+    HandlerScope busy(*this);
     chosen = GetOpenFileNameW(&request);
   }
   if (!chosen) return false;
@@ -902,7 +805,7 @@ std::int32_t Win32Platform::ShowMessageBox(std::string_view text, std::int32_t s
   if (!parentWindow.empty()) {
     if (Win32WindowRecord* record = FindWindow(parentWindow)) owner = record->hwnd;
   }
-  HandlerScope busy(handlerDepth_);
+  HandlerScope busy(*this);
   return Win32MessageBox::Show(owner, text, shownTitle, style);
 }
 

@@ -6,11 +6,9 @@
 // (platform/hotkeys/win32_hotkey_backend.h). The process is per-monitor DPI aware: form
 // coordinates are pixels at 96 DPI and are scaled to the monitor's.
 //
-// Windows live from LoadWindow until their destruction. UnloadWindow and the close box only ask
-// for it: the destruction is posted and runs from the message loop, after the running handler has
-// returned; the window's destroyed event runs first, then it stops being loaded. Its native
-// windows are hidden at once and destroyed once no handler is running any more, so a handler
-// never loses the window it runs for.
+// The forms, handlers, loaded windows and the order of a window's life are the toolkit-neutral
+// FormPlatform underneath (platform/forms/form_platform.h). The native windows of a destroyed
+// window are hidden at once and destroyed once no handler is running any more.
 #pragma once
 
 #include <windows.h>
@@ -21,31 +19,22 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <tuple>
-#include <unordered_map>
 #include <vector>
 
-#include "platform/core/core_platform.h"
+#include "platform/forms/form_platform.h"
 #include "platform/win32/win32_window_record.h"
 
 namespace kalvor {
 
 class Win32DrawingLayer;
 
-class Win32Platform : public CorePlatform {
+class Win32Platform : public FormPlatform {
  public:
   // Becomes the process's platform. instance: the program's module (GetModuleHandleW(nullptr)).
   explicit Win32Platform(HINSTANCE instance);
   ~Win32Platform() override;
   Win32Platform(const Win32Platform&) = delete;
   Win32Platform& operator=(const Win32Platform&) = delete;
-
-  void RegisterForm(const FormDef& form) override;
-  void BindHandler(std::string_view window, std::string_view control, int event,
-                   Handler handler) override;
-  bool LoadWindow(std::string_view window, bool modal = false) override;
-  void UnloadWindow(std::string_view window) override;
-  bool IsWindowLoaded(std::string_view window) const override;
 
   std::int32_t GetInt(std::string_view window, std::string_view control, Prop prop) override;
   void SetInt(std::string_view window, std::string_view control, Prop prop,
@@ -61,7 +50,6 @@ class Win32Platform : public CorePlatform {
   std::int32_t ShowMessageBox(std::string_view text, std::int32_t style,
                               std::string_view title = {},
                               std::string_view parentWindow = {}) override;
-  int RunEventLoop() override;
   void RaiseFeedback(std::int32_t receiverHandle, std::int32_t first, std::int32_t second) override;
 
   void OpenUrl(std::string_view address) override;
@@ -79,12 +67,20 @@ class Win32Platform : public CorePlatform {
   // belongs to no loaded window.
   HWND WindowForHandle(std::int32_t handle) const;
 
+ protected:
+  std::unique_ptr<FormWindow> NewWindow() override;
+  bool BuildNative(FormWindow& window) override;
+  void MakeModal(FormWindow& window) override;
+  void ShowNative(FormWindow& window) override;
+  void BringForward(FormWindow& window) override;
+  // Takes and dispatches messages until done() says so or the queue ends (WM_QUIT, which is
+  // posted again for the loops outside).
+  void RunUntil(const std::function<bool()>& done) override;
+  void PostDestruction(const std::string& window, std::uint64_t serial) override;
+  void RetireNative(FormWindow& gone) override;
+  void ReleaseRetired() override;
+
  private:
-  struct Target {
-    std::string window;
-    std::string control;  // the window's own name for the window itself
-  };
-  using HandlerKey = std::tuple<std::string, std::string, int>;
   struct Retired {
     HWND hwnd = nullptr;
     std::vector<HGDIOBJ> objects;  // fonts made for it
@@ -104,6 +100,7 @@ class Win32Platform : public CorePlatform {
 
   Win32WindowRecord* FindWindow(std::string_view window) const;
   Win32WindowRecord* FindWindow(std::string_view window, std::uint64_t serial) const;
+  using FormPlatform::TargetOf;
   const Target* TargetOf(HWND hwnd) const;
   Win32ControlRecord* ControlOf(HWND hwnd);
   // The control a property call addresses; nullptr for the window itself. Ends the process with
@@ -112,24 +109,13 @@ class Win32Platform : public CorePlatform {
                                          Prop prop);
   Win32WindowRecord& WindowForProperty(std::string_view window);
 
-  bool BuildWindow(Win32WindowRecord& record);
   void BuildControls(Win32WindowRecord& record);
   void Attach(HWND hwnd, const std::string& window, const std::string& control);
   // Sizes the window for its form at its DPI, and its fonts and controls with it.
   void FitToDpi(Win32WindowRecord& record, UINT dpi, const RECT* suggested);
   void UpdateTabPages(Win32WindowRecord& record, HWND tab);
-  void BringForward(Win32WindowRecord& record);
-
-  // Runs the handler bound to (window, control, event), if any.
-  void Raise(const std::string& window, const std::string& control, int event,
-             std::int32_t first = 0, std::int32_t second = 0);
-  void RequestDestruction(Win32WindowRecord& record);
-  void CloseRequested(const std::string& window, std::uint64_t serial);
-  void Destroy(std::uint64_t serial);
-  void DestroyRetired();
-  // Takes and dispatches messages until done() says so or the queue ends (WM_QUIT, which is
-  // posted again for the loops outside).
-  void RunMessagesUntil(const std::function<bool()>& done);
+  // The posted destruction of the window loaded with serial.
+  void DestroyPosted(std::uint64_t serial);
 
   std::int32_t GetWindowInt(Win32WindowRecord& window, Prop prop);
   void SetWindowInt(Win32WindowRecord& window, Prop prop, std::int32_t value);
@@ -139,13 +125,7 @@ class Win32Platform : public CorePlatform {
   HINSTANCE instance_;
   HWND postWindow_ = nullptr;  // receives the posted destructions
   std::unique_ptr<Win32DrawingLayer> drawing_;
-  std::map<std::string, FormDef, std::less<>> forms_;
-  std::map<std::string, std::unique_ptr<Win32WindowRecord>, std::less<>> windows_;
-  std::map<HandlerKey, Handler> handlers_;
-  std::unordered_map<HWND, Target> targets_;  // every native window of a loaded window
   std::map<std::uint64_t, std::string> pendingDestructions_;  // by serial
-  std::uint64_t nextSerial_ = 1;
-  int handlerDepth_ = 0;
   int quiet_ = 0;  // while a property is written, the control's notifications raise nothing
   std::vector<Retired> retired_;
   HWND hotkeyHost_ = nullptr;  // the host window of the registration in progress
