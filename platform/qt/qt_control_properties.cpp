@@ -11,6 +11,7 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <algorithm>
+#include <optional>
 
 #include "platform/qt/qt_tab_children.h"
 
@@ -88,18 +89,6 @@ void FitCaption(const QtControlRecord& control, const QString& text) {
 }
 
 }  // namespace
-
-bool QtControlProperties::IsNumeric(Prop prop) {
-  switch (prop) {
-    case Prop::Tag:
-    case Prop::Caption:
-    case Prop::Text:
-    case Prop::FileName:
-      return false;
-    default:
-      return true;
-  }
-}
 
 QColor QtControlProperties::ColorFromBgr(std::int32_t bgr) {
   return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
@@ -215,11 +204,8 @@ void QtControlProperties::SetInt(QtControlRecord& control, Prop prop, std::int32
 }
 
 std::string QtControlProperties::GetText(const QtControlRecord& control, Prop prop) {
-  if (IsNumeric(prop)) return NumberToText(GetInt(control, prop));
-  if (prop == Prop::Tag) return control.tag;
-  if (prop == Prop::FileName) {
-    return control.def.kind == ControlKind::FileDialog ? control.storedText : std::string();
-  }
+  if (IsNumericProperty(prop)) return NumberToText(GetInt(control, prop));
+  if (std::optional<std::string> held = control.HeldText(prop)) return *held;
   QWidget* widget = control.widget.data();
   switch (control.def.kind) {
     case ControlKind::ComboEdit:
@@ -240,13 +226,9 @@ std::string QtControlProperties::GetText(const QtControlRecord& control, Prop pr
 }
 
 void QtControlProperties::SetText(QtControlRecord& control, Prop prop, std::string_view value) {
-  if (IsNumeric(prop)) {
+  if (IsNumericProperty(prop)) {
     SetInt(control, prop, TruncateToInt(TextToNumber(value)));
-  } else if (prop == Prop::Tag) {
-    control.tag = std::string(value);
-  } else if (prop == Prop::FileName) {
-    if (control.def.kind == ControlKind::FileDialog) control.storedText = std::string(value);
-  } else {
+  } else if (!control.HoldText(prop, value)) {
     ShowText(control, std::string(value));
   }
 }

@@ -31,9 +31,6 @@ class QtControlProperties {
   // Appends an item to a combo box without changing its selection; its index, or -1 for a
   // control that is not a combo box.
   static std::int32_t AddItem(QtControlRecord& control, std::string_view text, std::int32_t data);
-
-  // The properties that are numbers rather than texts.
-  static bool IsNumeric(Prop prop);
   static QColor ColorFromBgr(std::int32_t bgr);  // 0x00BBGGRR
   // A label shows Windows line breaks ("\r\n") as plain line breaks.
   static QString DisplayText(std::string_view text);

@@ -27,9 +27,6 @@ namespace kalvor {
 
 namespace {
 
-constexpr std::string_view kNoNativeWindow = "指定窗口尚未载入";
-constexpr std::string_view kDefaultTitle = "信息：";
-
 QString ToQt(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -253,68 +250,52 @@ void QtPlatform::EventLoopEnded() {
 // ---------------------------------------------------------------------------------------------
 // Properties
 
-QtWindowRecord& QtPlatform::WindowForProperty(std::string_view window) {
-  return static_cast<QtWindowRecord&>(FormPlatform::WindowForProperty(window));
+FormControl* QtPlatform::FindControl(FormWindow& window, std::string_view control) {
+  auto& controls = static_cast<QtWindowRecord&>(window).controls;
+  auto it = controls.find(control);
+  return it == controls.end() ? nullptr : &it->second;
 }
 
-QtControlRecord* QtPlatform::ControlForProperty(QtWindowRecord& window, std::string_view control,
-                                                Prop prop) {
-  if (control == window.form.name) return nullptr;
-  auto it = window.controls.find(control);
-  if (it == window.controls.end()) FatalError(kNoNativeWindow);
-  QtControlRecord& record = it->second;
-  // The file dialog has no window of its own; its file name lives beside it.
-  const bool held = record.def.kind == ControlKind::FileDialog && prop == Prop::FileName;
-  if (!record.widget && prop >= Prop::Caption && !held) FatalError(kNoNativeWindow);
-  return &record;
+bool QtPlatform::HasNative(const FormControl& control) const {
+  return static_cast<const QtControlRecord&>(control).widget != nullptr;
 }
 
-std::int32_t QtPlatform::GetInt(std::string_view window, std::string_view control, Prop prop) {
-  QtWindowRecord& record = WindowForProperty(window);
-  if (QtControlRecord* c = ControlForProperty(record, control, prop)) {
-    return QtControlProperties::GetInt(*c, prop);
-  }
-  return GetWindowInt(record, prop);
+std::int32_t QtPlatform::NativeHandle(const FormWindow& window, const FormControl* control) const {
+  return control == nullptr ? static_cast<const QtWindowRecord&>(window).handle
+                            : static_cast<const QtControlRecord*>(control)->handle;
 }
 
-void QtPlatform::SetInt(std::string_view window, std::string_view control, Prop prop,
-                        std::int32_t value) {
-  QtWindowRecord& record = WindowForProperty(window);
-  if (QtControlRecord* c = ControlForProperty(record, control, prop)) {
-    QtControlProperties::SetInt(*c, prop, value);
-  } else {
-    SetWindowInt(record, prop, value);
-  }
+std::int32_t QtPlatform::ControlInt(FormWindow& /*window*/, FormControl& control, Prop prop) {
+  return QtControlProperties::GetInt(static_cast<QtControlRecord&>(control), prop);
 }
 
-std::string QtPlatform::GetText(std::string_view window, std::string_view control, Prop prop) {
-  QtWindowRecord& record = WindowForProperty(window);
-  if (QtControlRecord* c = ControlForProperty(record, control, prop)) {
-    return QtControlProperties::GetText(*c, prop);
-  }
-  if (QtControlProperties::IsNumeric(prop)) return NumberToText(GetWindowInt(record, prop));
-  if (prop == Prop::Tag) return record.tag;
-  if (prop == Prop::Caption || prop == Prop::Text) return record.form.caption;
-  return {};
+void QtPlatform::SetControlInt(FormWindow& /*window*/, FormControl& control, Prop prop,
+                               std::int32_t value) {
+  QtControlProperties::SetInt(static_cast<QtControlRecord&>(control), prop, value);
 }
 
-void QtPlatform::SetText(std::string_view window, std::string_view control, Prop prop,
-                         std::string_view value) {
-  QtWindowRecord& record = WindowForProperty(window);
-  if (QtControlRecord* c = ControlForProperty(record, control, prop)) {
-    QtControlProperties::SetText(*c, prop, value);
-  } else if (QtControlProperties::IsNumeric(prop)) {
-    SetWindowInt(record, prop, TruncateToInt(TextToNumber(value)));
-  } else if (prop == Prop::Tag) {
-    record.tag = std::string(value);
-  } else if (prop == Prop::Caption || prop == Prop::Text) {
-    record.form.caption = std::string(value);
-    if (record.widget) record.widget->SetCaption(ToQt(value));
+std::string QtPlatform::ControlText(FormWindow& /*window*/, FormControl& control, Prop prop) {
+  return QtControlProperties::GetText(static_cast<QtControlRecord&>(control), prop);
+}
+
+void QtPlatform::SetControlText(FormWindow& /*window*/, FormControl& control, Prop prop,
+                                std::string_view value) {
+  QtControlProperties::SetText(static_cast<QtControlRecord&>(control), prop, value);
+}
+
+std::int32_t QtPlatform::AddControlItem(FormControl& control, std::string_view text,
+                                        std::int32_t data) {
+  return QtControlProperties::AddItem(static_cast<QtControlRecord&>(control), text, data);
+}
+
+void QtPlatform::ShowCaption(FormWindow& window, std::string_view caption) {
+  if (QtFormWindow* widget = static_cast<QtWindowRecord&>(window).widget) {
+    widget->SetCaption(ToQt(caption));
   }
 }
 
-std::int32_t QtPlatform::GetWindowInt(QtWindowRecord& window, Prop prop) {
-  QtFormWindow* widget = window.widget;
+std::int32_t QtPlatform::NativeWindowInt(FormWindow& window, Prop prop) {
+  QtFormWindow* widget = static_cast<QtWindowRecord&>(window).widget;
   const QRect frame = widget ? widget->frameGeometry() : QRect();
   switch (prop) {
     case Prop::Left:
@@ -325,26 +306,15 @@ std::int32_t QtPlatform::GetWindowInt(QtWindowRecord& window, Prop prop) {
       return frame.width();
     case Prop::Height:
       return frame.height();
-    case Prop::Visible:
-      return window.visible ? 1 : 0;
     case Prop::Disable:
       return widget && widget->testAttribute(Qt::WA_ForceDisabled) ? 1 : 0;
-    case Prop::MousePointer:
-      return window.mousePointer;
-    case Prop::TopMost:
-      return window.topMost ? 1 : 0;
-    case Prop::ListIndex:
-      return -1;
-    case Prop::Tag:
-    case Prop::Caption:
-    case Prop::Text:
-      return TruncateToInt(TextToNumber(GetText(window.form.name, window.form.name, prop)));
     default:
       return 0;
   }
 }
 
-void QtPlatform::SetWindowInt(QtWindowRecord& window, Prop prop, std::int32_t value) {
+void QtPlatform::SetNativeWindowInt(FormWindow& record, Prop prop, std::int32_t value) {
+  auto& window = static_cast<QtWindowRecord&>(record);
   QtFormWindow* widget = window.widget;
   if (widget == nullptr) return;
   switch (prop) {
@@ -367,16 +337,8 @@ void QtPlatform::SetWindowInt(QtWindowRecord& window, Prop prop, std::int32_t va
     case Prop::Disable:
       widget->setEnabled(value == 0);
       return;
-    case Prop::MousePointer:
-      window.mousePointer = value;
-      return;
     case Prop::TopMost:
       SetTopMost(window, value == 1);
-      return;
-    case Prop::Tag:
-    case Prop::Caption:
-    case Prop::Text:
-      SetText(window.form.name, window.form.name, prop, NumberToText(value));
       return;
     default:
       return;
@@ -396,14 +358,6 @@ void QtPlatform::SetTopMost(QtWindowRecord& window, bool on) {
   }
 }
 
-std::int32_t QtPlatform::GetWindowHandle(std::string_view window, std::string_view control) {
-  QtWindowRecord* record = FindWindow(window);
-  if (record == nullptr) return 0;
-  if (control == record->form.name) return record->handle;
-  auto it = record->controls.find(control);
-  return it == record->controls.end() ? 0 : it->second.handle;
-}
-
 QWidget* QtPlatform::WidgetForHandle(std::int32_t handle) const {
   const Target* target = TargetOf(handle);
   const QtWindowRecord* record = target != nullptr ? FindWindow(target->window) : nullptr;
@@ -413,91 +367,23 @@ QWidget* QtPlatform::WidgetForHandle(std::int32_t handle) const {
   return it == record->controls.end() ? nullptr : it->second.widget.data();
 }
 
-std::int32_t QtPlatform::AddComboItem(std::string_view window, std::string_view control,
-                                      std::string_view text, std::int32_t data) {
-  QtWindowRecord& record = WindowForProperty(window);
-  QtControlRecord* c = ControlForProperty(record, control, Prop::ListIndex);
-  return c == nullptr ? -1 : QtControlProperties::AddItem(*c, text, data);
-}
-
-void QtPlatform::RaiseFeedback(std::int32_t receiverHandle, std::int32_t first,
-                               std::int32_t second) {
-  const Target* owner = TargetOf(receiverHandle);
-  if (owner == nullptr) return;
-  const std::string window = owner->window;
-  const std::string control = owner->control;
-  QtWindowRecord* record = FindWindow(window);
-  if (record == nullptr) return;
-  auto it = record->controls.find(control);
-  if (it == record->controls.end()) return;
-  const ControlKind kind = it->second.def.kind;
-  if (kind != ControlKind::Label && kind != ControlKind::TransparentLabel) return;
-  Raise(window, control, event::kFeedback, first, second);
-}
-
 // ---------------------------------------------------------------------------------------------
-// Dialogs
+// Dialogs and the shell
 
-bool QtPlatform::RunFileDialog(std::string_view window, std::string_view control) {
-  QtWindowRecord& record = WindowForProperty(window);
-  QtControlRecord* dialog = ControlForProperty(record, control, Prop::FileName);
-  if (dialog == nullptr || dialog->def.kind != ControlKind::FileDialog) return false;
-
-  PlatformSeam& seam = PlatformSeam::Instance();
-  if (seam.Armed()) {
-    std::optional<std::string> answer = seam.TakeFileDialogAnswer();
-    if (!answer) return false;
-    dialog->storedText = *answer;
-    return true;
-  }
-
-  const std::string name(window);
-  const std::string unit(control);
-  const std::uint64_t serial = record.serial;
-  QString chosen;
-  {
-    HandlerScope busy(*this);
-    chosen = QFileDialog::getOpenFileName(record.widget, QString(), ToQt(dialog->storedText));
-  }
-  if (HandlerDepth() == 0) ReleaseRetired();
-  if (chosen.isEmpty()) return false;
-  // The window may have gone while the dialog was open.
-  if (QtWindowRecord* after = FindWindow(name, serial)) {
-    auto it = after->controls.find(unit);
-    if (it != after->controls.end()) it->second.storedText = chosen.toStdString();
-  }
-  return true;
+std::optional<std::string> QtPlatform::ChooseFile(FormWindow& window, const FormControl& dialog) {
+  const QString chosen = QFileDialog::getOpenFileName(static_cast<QtWindowRecord&>(window).widget,
+                                                      QString(), ToQt(dialog.storedText));
+  if (chosen.isEmpty()) return std::nullopt;
+  return chosen.toStdString();
 }
 
-std::int32_t QtPlatform::ShowMessageBox(std::string_view text, std::int32_t style,
-                                        std::string_view title, std::string_view parentWindow) {
-  const std::string shownTitle(title.empty() ? kDefaultTitle : title);
-  PlatformSeam& seam = PlatformSeam::Instance();
-  if (seam.Armed()) {
-    return seam.TakeMessageBoxAnswer(ShownMessage{std::string(text), shownTitle, style});
-  }
-  QWidget* owner = nullptr;
-  if (!parentWindow.empty()) {
-    if (QtWindowRecord* record = FindWindow(parentWindow)) owner = record->widget;
-  }
-  std::int32_t answer = 0;
-  {
-    HandlerScope busy(*this);
-    answer = QtMessageBox::Show(owner, ToQt(text), ToQt(shownTitle), style);
-  }
-  if (HandlerDepth() == 0) ReleaseRetired();
-  return answer;
+std::int32_t QtPlatform::ShowNativeMessageBox(FormWindow* owner, std::string_view text,
+                                              std::string_view title, std::int32_t style) {
+  QWidget* parent = owner != nullptr ? static_cast<QtWindowRecord*>(owner)->widget : nullptr;
+  return QtMessageBox::Show(parent, ToQt(text), ToQt(title), style);
 }
 
-// ---------------------------------------------------------------------------------------------
-// Shell
-
-void QtPlatform::OpenUrl(std::string_view address) {
-  PlatformSeam& seam = PlatformSeam::Instance();
-  if (seam.Armed()) {
-    seam.RecordOpenedAddress(std::string(address));
-    return;
-  }
+void QtPlatform::OpenNativeUrl(std::string_view address) {
   QDesktopServices::openUrl(QUrl::fromUserInput(ToQt(address)));
 }
 

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,22 +34,6 @@ class QtPlatform : public FormPlatform {
   QtPlatform(const QtPlatform&) = delete;
   QtPlatform& operator=(const QtPlatform&) = delete;
 
-  std::int32_t GetInt(std::string_view window, std::string_view control, Prop prop) override;
-  void SetInt(std::string_view window, std::string_view control, Prop prop,
-              std::int32_t value) override;
-  std::string GetText(std::string_view window, std::string_view control, Prop prop) override;
-  void SetText(std::string_view window, std::string_view control, Prop prop,
-               std::string_view value) override;
-  std::int32_t GetWindowHandle(std::string_view window, std::string_view control) override;
-  std::int32_t AddComboItem(std::string_view window, std::string_view control,
-                            std::string_view text, std::int32_t data = 0) override;
-  bool RunFileDialog(std::string_view window, std::string_view control) override;
-  std::int32_t ShowMessageBox(std::string_view text, std::int32_t style,
-                              std::string_view title = {},
-                              std::string_view parentWindow = {}) override;
-  void RaiseFeedback(std::int32_t receiverHandle, std::int32_t first, std::int32_t second) override;
-
-  void OpenUrl(std::string_view address) override;
   std::int32_t ExecuteWithVerb(std::int32_t verb, std::string_view target,
                                std::string_view parameters = {}, std::string_view folder = {},
                                std::int32_t show = 2) override;
@@ -74,6 +59,24 @@ class QtPlatform : public FormPlatform {
   void ReleaseRetired() override;
   void HandlerReturned() override;
   void EventLoopEnded() override;
+  FormControl* FindControl(FormWindow& window, std::string_view control) override;
+  bool HasNative(const FormControl& control) const override;
+  std::int32_t NativeHandle(const FormWindow& window, const FormControl* control) const override;
+  std::int32_t ControlInt(FormWindow& window, FormControl& control, Prop prop) override;
+  void SetControlInt(FormWindow& window, FormControl& control, Prop prop,
+                     std::int32_t value) override;
+  std::string ControlText(FormWindow& window, FormControl& control, Prop prop) override;
+  void SetControlText(FormWindow& window, FormControl& control, Prop prop,
+                      std::string_view value) override;
+  std::int32_t AddControlItem(FormControl& control, std::string_view text,
+                              std::int32_t data) override;
+  std::int32_t NativeWindowInt(FormWindow& window, Prop prop) override;
+  void SetNativeWindowInt(FormWindow& window, Prop prop, std::int32_t value) override;
+  void ShowCaption(FormWindow& window, std::string_view caption) override;
+  std::optional<std::string> ChooseFile(FormWindow& window, const FormControl& dialog) override;
+  std::int32_t ShowNativeMessageBox(FormWindow* owner, std::string_view text,
+                                    std::string_view title, std::int32_t style) override;
+  void OpenNativeUrl(std::string_view address) override;
 
  private:
   // An event loop waiting for its condition.
@@ -84,15 +87,8 @@ class QtPlatform : public FormPlatform {
 
   QtWindowRecord* FindWindow(std::string_view window) const;
   QtWindowRecord* FindWindow(std::string_view window, std::uint64_t serial) const;
-  // The control a property call addresses; nullptr for the window itself. Ends the process with
-  // the fatal error when the window is not loaded or the control does not exist.
-  QtControlRecord* ControlForProperty(QtWindowRecord& window, std::string_view control, Prop prop);
-  QtWindowRecord& WindowForProperty(std::string_view window);
-
   std::int32_t NewHandle(const std::string& window, const std::string& control);
 
-  std::int32_t GetWindowInt(QtWindowRecord& window, Prop prop);
-  void SetWindowInt(QtWindowRecord& window, Prop prop, std::int32_t value);
   void SetTopMost(QtWindowRecord& window, bool on);
 
   std::unique_ptr<QApplication> ownedApp_;

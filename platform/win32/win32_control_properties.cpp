@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "platform/core/wide_text.h"
 #include "platform/win32/win32_control_factory.h"
@@ -44,10 +45,6 @@ void RepaintBelow(HWND hwnd) {
 }
 
 }  // namespace
-
-bool Win32ControlProperties::IsNumeric(Prop prop) {
-  return prop != Prop::Tag && prop != Prop::Caption && prop != Prop::Text && prop != Prop::FileName;
-}
 
 std::string Win32ControlProperties::WindowText(HWND hwnd) {
   const int length = GetWindowTextLengthW(hwnd);
@@ -166,11 +163,8 @@ void Win32ControlProperties::SetInt(Win32ControlRecord& control, Prop prop, std:
 }
 
 std::string Win32ControlProperties::GetText(const Win32ControlRecord& control, Prop prop) {
-  if (IsNumeric(prop)) return NumberToText(GetInt(control, prop));
-  if (prop == Prop::Tag) return control.tag;
-  if (prop == Prop::FileName) {
-    return control.def.kind == ControlKind::FileDialog ? control.storedText : std::string();
-  }
+  if (IsNumericProperty(prop)) return NumberToText(GetInt(control, prop));
+  if (std::optional<std::string> held = control.HeldText(prop)) return *held;
   HWND hwnd = control.hwnd;
   if (hwnd == nullptr) return control.caption;
   switch (control.def.kind) {
@@ -188,13 +182,9 @@ std::string Win32ControlProperties::GetText(const Win32ControlRecord& control, P
 
 void Win32ControlProperties::SetText(Win32ControlRecord& control, Prop prop, std::string_view value,
                                      UINT dpi) {
-  if (IsNumeric(prop)) {
+  if (IsNumericProperty(prop)) {
     SetInt(control, prop, TruncateToInt(TextToNumber(value)), dpi);
-  } else if (prop == Prop::Tag) {
-    control.tag = std::string(value);
-  } else if (prop == Prop::FileName) {
-    if (control.def.kind == ControlKind::FileDialog) control.storedText = std::string(value);
-  } else {
+  } else if (!control.HoldText(prop, value)) {
     ShowText(control, std::string(value));
   }
 }

@@ -34,9 +34,6 @@ class Win32ControlProperties {
                               std::int32_t data);
   // Shows or hides the control as its own visibility and, on a tab control, the page shown say.
   static void ApplyVisibility(const Win32ControlRecord& control);
-
-  // The properties that are numbers rather than texts.
-  static bool IsNumeric(Prop prop);
   static std::string WindowText(HWND hwnd);
 };
 

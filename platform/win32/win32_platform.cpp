@@ -24,9 +24,6 @@ namespace kalvor {
 
 namespace {
 
-constexpr std::string_view kNoNativeWindow = "指定窗口尚未载入";
-constexpr std::string_view kDefaultTitle = "信息：";
-
 constexpr wchar_t kFormClass[] = L"KalvorFormWindow";
 constexpr wchar_t kPostClass[] = L"KalvorPlatformPost";
 constexpr UINT kDestroyMessage = WM_APP + 1;
@@ -563,69 +560,57 @@ void Win32Platform::MouseMessage(HWND hwnd, UINT message) {
 // ---------------------------------------------------------------------------------------------
 // Properties
 
-Win32WindowRecord& Win32Platform::WindowForProperty(std::string_view window) {
-  return static_cast<Win32WindowRecord&>(FormPlatform::WindowForProperty(window));
+FormControl* Win32Platform::FindControl(FormWindow& window, std::string_view control) {
+  auto& controls = static_cast<Win32WindowRecord&>(window).controls;
+  auto it = controls.find(control);
+  return it == controls.end() ? nullptr : &it->second;
 }
 
-Win32ControlRecord* Win32Platform::ControlForProperty(Win32WindowRecord& window,
-                                                      std::string_view control, Prop prop) {
-  if (control == window.form.name) return nullptr;
-  auto it = window.controls.find(control);
-  if (it == window.controls.end()) FatalError(kNoNativeWindow);
-  Win32ControlRecord& record = it->second;
-  // The file dialog has no window of its own; its file name lives beside it.
-  const bool held = record.def.kind == ControlKind::FileDialog && prop == Prop::FileName;
-  if (record.hwnd == nullptr && prop >= Prop::Caption && !held) FatalError(kNoNativeWindow);
-  return &record;
+bool Win32Platform::HasNative(const FormControl& control) const {
+  return static_cast<const Win32ControlRecord&>(control).hwnd != nullptr;
 }
 
-std::int32_t Win32Platform::GetInt(std::string_view window, std::string_view control, Prop prop) {
-  Win32WindowRecord& record = WindowForProperty(window);
-  if (Win32ControlRecord* c = ControlForProperty(record, control, prop)) {
-    return Win32ControlProperties::GetInt(*c, prop);
-  }
-  return GetWindowInt(record, prop);
+std::int32_t Win32Platform::NativeHandle(const FormWindow& window,
+                                         const FormControl* control) const {
+  return HandleOf(control == nullptr ? static_cast<const Win32WindowRecord&>(window).hwnd
+                                     : static_cast<const Win32ControlRecord*>(control)->hwnd);
 }
 
-void Win32Platform::SetInt(std::string_view window, std::string_view control, Prop prop,
-                           std::int32_t value) {
-  Win32WindowRecord& record = WindowForProperty(window);
+std::int32_t Win32Platform::ControlInt(FormWindow& /*window*/, FormControl& control, Prop prop) {
+  return Win32ControlProperties::GetInt(static_cast<Win32ControlRecord&>(control), prop);
+}
+
+void Win32Platform::SetControlInt(FormWindow& window, FormControl& control, Prop prop,
+                                  std::int32_t value) {
   const QuietScope quiet(quiet_);
-  if (Win32ControlRecord* c = ControlForProperty(record, control, prop)) {
-    Win32ControlProperties::SetInt(*c, prop, value, record.dpi);
-  } else {
-    SetWindowInt(record, prop, value);
-  }
+  Win32ControlProperties::SetInt(static_cast<Win32ControlRecord&>(control), prop, value,
+                                 static_cast<Win32WindowRecord&>(window).dpi);
 }
 
-std::string Win32Platform::GetText(std::string_view window, std::string_view control, Prop prop) {
-  Win32WindowRecord& record = WindowForProperty(window);
-  if (Win32ControlRecord* c = ControlForProperty(record, control, prop)) {
-    return Win32ControlProperties::GetText(*c, prop);
-  }
-  if (Win32ControlProperties::IsNumeric(prop)) return NumberToText(GetWindowInt(record, prop));
-  if (prop == Prop::Tag) return record.tag;
-  if (prop == Prop::Caption || prop == Prop::Text) return record.form.caption;
-  return {};
+std::string Win32Platform::ControlText(FormWindow& /*window*/, FormControl& control, Prop prop) {
+  return Win32ControlProperties::GetText(static_cast<Win32ControlRecord&>(control), prop);
 }
 
-void Win32Platform::SetText(std::string_view window, std::string_view control, Prop prop,
-                            std::string_view value) {
-  Win32WindowRecord& record = WindowForProperty(window);
+void Win32Platform::SetControlText(FormWindow& window, FormControl& control, Prop prop,
+                                   std::string_view value) {
   const QuietScope quiet(quiet_);
-  if (Win32ControlRecord* c = ControlForProperty(record, control, prop)) {
-    Win32ControlProperties::SetText(*c, prop, value, record.dpi);
-  } else if (Win32ControlProperties::IsNumeric(prop)) {
-    SetWindowInt(record, prop, TruncateToInt(TextToNumber(value)));
-  } else if (prop == Prop::Tag) {
-    record.tag = std::string(value);
-  } else if (prop == Prop::Caption || prop == Prop::Text) {
-    record.form.caption = std::string(value);
-    SetWindowTextW(record.hwnd, Widen(value).c_str());
-  }
+  Win32ControlProperties::SetText(static_cast<Win32ControlRecord&>(control), prop, value,
+                                  static_cast<Win32WindowRecord&>(window).dpi);
 }
 
-std::int32_t Win32Platform::GetWindowInt(Win32WindowRecord& window, Prop prop) {
+std::int32_t Win32Platform::AddControlItem(FormControl& control, std::string_view text,
+                                           std::int32_t data) {
+  const QuietScope quiet(quiet_);
+  return Win32ControlProperties::AddItem(static_cast<Win32ControlRecord&>(control), text, data);
+}
+
+void Win32Platform::ShowCaption(FormWindow& window, std::string_view caption) {
+  const QuietScope quiet(quiet_);
+  SetWindowTextW(static_cast<Win32WindowRecord&>(window).hwnd, Widen(caption).c_str());
+}
+
+std::int32_t Win32Platform::NativeWindowInt(FormWindow& record, Prop prop) {
+  const auto& window = static_cast<Win32WindowRecord&>(record);
   RECT frame{};
   GetWindowRect(window.hwnd, &frame);
   switch (prop) {
@@ -637,26 +622,16 @@ std::int32_t Win32Platform::GetWindowInt(Win32WindowRecord& window, Prop prop) {
       return window.form.outerWidth;
     case Prop::Height:
       return window.form.outerHeight;
-    case Prop::Visible:
-      return window.visible ? 1 : 0;
     case Prop::Disable:
       return window.disabled ? 1 : 0;
-    case Prop::MousePointer:
-      return window.mousePointer;
-    case Prop::TopMost:
-      return window.topMost ? 1 : 0;
-    case Prop::ListIndex:
-      return -1;
-    case Prop::Tag:
-    case Prop::Caption:
-    case Prop::Text:
-      return TruncateToInt(TextToNumber(GetText(window.form.name, window.form.name, prop)));
     default:
       return 0;
   }
 }
 
-void Win32Platform::SetWindowInt(Win32WindowRecord& window, Prop prop, std::int32_t value) {
+void Win32Platform::SetNativeWindowInt(FormWindow& record, Prop prop, std::int32_t value) {
+  auto& window = static_cast<Win32WindowRecord&>(record);
+  const QuietScope quiet(quiet_);
   HWND hwnd = window.hwnd;
   RECT frame{};
   GetWindowRect(hwnd, &frame);
@@ -685,16 +660,8 @@ void Win32Platform::SetWindowInt(Win32WindowRecord& window, Prop prop, std::int3
       window.disabled = value != 0;
       EnableWindow(hwnd, !window.disabled);
       return;
-    case Prop::MousePointer:
-      window.mousePointer = value;
-      return;
     case Prop::TopMost:
       SetTopMost(window, value == 1);
-      return;
-    case Prop::Tag:
-    case Prop::Caption:
-    case Prop::Text:
-      SetText(window.form.name, window.form.name, prop, NumberToText(value));
       return;
     default:
       return;
@@ -707,58 +674,20 @@ void Win32Platform::SetTopMost(Win32WindowRecord& window, bool on) {
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-std::int32_t Win32Platform::GetWindowHandle(std::string_view window, std::string_view control) {
-  Win32WindowRecord* record = FindWindow(window);
-  if (record == nullptr) return 0;
-  if (control == record->form.name) return HandleOf(record->hwnd);
-  auto it = record->controls.find(control);
-  return it == record->controls.end() ? 0 : HandleOf(it->second.hwnd);
-}
-
 HWND Win32Platform::WindowForHandle(std::int32_t handle) const {
   HWND hwnd = HwndOf(handle);
   return handle != 0 && TargetOf(handle) != nullptr ? hwnd : nullptr;
 }
 
-std::int32_t Win32Platform::AddComboItem(std::string_view window, std::string_view control,
-                                         std::string_view text, std::int32_t data) {
-  Win32WindowRecord& record = WindowForProperty(window);
-  Win32ControlRecord* c = ControlForProperty(record, control, Prop::ListIndex);
-  const QuietScope quiet(quiet_);
-  return c == nullptr ? -1 : Win32ControlProperties::AddItem(*c, text, data);
-}
-
-void Win32Platform::RaiseFeedback(std::int32_t receiverHandle, std::int32_t first,
-                                  std::int32_t second) {
-  HWND hwnd = WindowForHandle(receiverHandle);
-  const Win32ControlRecord* control = hwnd != nullptr ? ControlOf(hwnd) : nullptr;
-  if (control == nullptr || control->hwnd != hwnd) return;
-  const ControlKind kind = control->def.kind;
-  if (kind != ControlKind::Label && kind != ControlKind::TransparentLabel) return;
-  const Target target = *TargetOf(hwnd);
-  Raise(target.window, target.control, event::kFeedback, first, second);
-}
-
 // ---------------------------------------------------------------------------------------------
-// Dialogs
+// Dialogs and the shell
 
-bool Win32Platform::RunFileDialog(std::string_view window, std::string_view control) {
-  Win32WindowRecord& record = WindowForProperty(window);
-  Win32ControlRecord* dialog = ControlForProperty(record, control, Prop::FileName);
-  if (dialog == nullptr || dialog->def.kind != ControlKind::FileDialog) return false;
-
-  PlatformSeam& seam = PlatformSeam::Instance();
-  if (seam.Armed()) {
-    std::optional<std::string> answer = seam.TakeFileDialogAnswer();
-    if (!answer) return false;
-    dialog->storedText = *answer;
-    return true;
-  }
-
+std::optional<std::string> Win32Platform::ChooseFile(FormWindow& window,
+                                                     const FormControl& dialog) {
   // The file name the dialog starts with: a folder opens there, a file is proposed.
   std::wstring file(32768, L'\0');
   std::wstring folder;
-  const std::wstring start = WidePath(dialog->storedText);
+  const std::wstring start = WidePath(dialog.storedText);
   const DWORD attributes =
       start.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(start.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
@@ -768,56 +697,25 @@ bool Win32Platform::RunFileDialog(std::string_view window, std::string_view cont
   }
   OPENFILENAMEW request{};
   request.lStructSize = sizeof(request);
-  request.hwndOwner = record.hwnd;
+  request.hwndOwner = static_cast<Win32WindowRecord&>(window).hwnd;
   request.lpstrFile = file.data();
   request.nMaxFile = static_cast<DWORD>(file.size());
   request.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
   // The program's folder stays the current folder.
   request.Flags =
       OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-
-  const std::string name(window);
-  const std::string unit(control);
-  const std::uint64_t serial = record.serial;
-  BOOL chosen = FALSE;
-  {
-    HandlerScope busy(*this);
-    chosen = GetOpenFileNameW(&request);
-  }
-  if (!chosen) return false;
+  if (!GetOpenFileNameW(&request)) return std::nullopt;
   file.resize(wcsnlen(file.c_str(), file.size()));
-  // The window may have gone while the dialog was open.
-  if (Win32WindowRecord* after = FindWindow(name, serial)) {
-    auto it = after->controls.find(unit);
-    if (it != after->controls.end()) it->second.storedText = Narrow(file);
-  }
-  return true;
+  return Narrow(file);
 }
 
-std::int32_t Win32Platform::ShowMessageBox(std::string_view text, std::int32_t style,
-                                           std::string_view title, std::string_view parentWindow) {
-  const std::string shownTitle(title.empty() ? kDefaultTitle : title);
-  PlatformSeam& seam = PlatformSeam::Instance();
-  if (seam.Armed()) {
-    return seam.TakeMessageBoxAnswer(ShownMessage{std::string(text), shownTitle, style});
-  }
-  HWND owner = nullptr;
-  if (!parentWindow.empty()) {
-    if (Win32WindowRecord* record = FindWindow(parentWindow)) owner = record->hwnd;
-  }
-  HandlerScope busy(*this);
-  return Win32MessageBox::Show(owner, text, shownTitle, style);
+std::int32_t Win32Platform::ShowNativeMessageBox(FormWindow* owner, std::string_view text,
+                                                 std::string_view title, std::int32_t style) {
+  HWND parent = owner != nullptr ? static_cast<Win32WindowRecord*>(owner)->hwnd : nullptr;
+  return Win32MessageBox::Show(parent, text, title, style);
 }
 
-// ---------------------------------------------------------------------------------------------
-// Shell
-
-void Win32Platform::OpenUrl(std::string_view address) {
-  PlatformSeam& seam = PlatformSeam::Instance();
-  if (seam.Armed()) {
-    seam.RecordOpenedAddress(std::string(address));
-    return;
-  }
+void Win32Platform::OpenNativeUrl(std::string_view address) {
   ShellExecuteW(nullptr, L"open", Widen(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 

@@ -17,6 +17,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,23 +37,6 @@ class Win32Platform : public FormPlatform {
   Win32Platform(const Win32Platform&) = delete;
   Win32Platform& operator=(const Win32Platform&) = delete;
 
-  std::int32_t GetInt(std::string_view window, std::string_view control, Prop prop) override;
-  void SetInt(std::string_view window, std::string_view control, Prop prop,
-              std::int32_t value) override;
-  std::string GetText(std::string_view window, std::string_view control, Prop prop) override;
-  void SetText(std::string_view window, std::string_view control, Prop prop,
-               std::string_view value) override;
-  // The HWND's significant 32 bits ((HWND)(intptr_t)handle gives it back).
-  std::int32_t GetWindowHandle(std::string_view window, std::string_view control) override;
-  std::int32_t AddComboItem(std::string_view window, std::string_view control,
-                            std::string_view text, std::int32_t data = 0) override;
-  bool RunFileDialog(std::string_view window, std::string_view control) override;
-  std::int32_t ShowMessageBox(std::string_view text, std::int32_t style,
-                              std::string_view title = {},
-                              std::string_view parentWindow = {}) override;
-  void RaiseFeedback(std::int32_t receiverHandle, std::int32_t first, std::int32_t second) override;
-
-  void OpenUrl(std::string_view address) override;
   std::int32_t ExecuteWithVerb(std::int32_t verb, std::string_view target,
                                std::string_view parameters = {}, std::string_view folder = {},
                                std::int32_t show = 2) override;
@@ -79,6 +63,25 @@ class Win32Platform : public FormPlatform {
   void PostDestruction(const std::string& window, std::uint64_t serial) override;
   void RetireNative(FormWindow& gone) override;
   void ReleaseRetired() override;
+  FormControl* FindControl(FormWindow& window, std::string_view control) override;
+  bool HasNative(const FormControl& control) const override;
+  // The HWND's significant 32 bits ((HWND)(intptr_t)handle gives it back).
+  std::int32_t NativeHandle(const FormWindow& window, const FormControl* control) const override;
+  std::int32_t ControlInt(FormWindow& window, FormControl& control, Prop prop) override;
+  void SetControlInt(FormWindow& window, FormControl& control, Prop prop,
+                     std::int32_t value) override;
+  std::string ControlText(FormWindow& window, FormControl& control, Prop prop) override;
+  void SetControlText(FormWindow& window, FormControl& control, Prop prop,
+                      std::string_view value) override;
+  std::int32_t AddControlItem(FormControl& control, std::string_view text,
+                              std::int32_t data) override;
+  std::int32_t NativeWindowInt(FormWindow& window, Prop prop) override;
+  void SetNativeWindowInt(FormWindow& window, Prop prop, std::int32_t value) override;
+  void ShowCaption(FormWindow& window, std::string_view caption) override;
+  std::optional<std::string> ChooseFile(FormWindow& window, const FormControl& dialog) override;
+  std::int32_t ShowNativeMessageBox(FormWindow* owner, std::string_view text,
+                                    std::string_view title, std::int32_t style) override;
+  void OpenNativeUrl(std::string_view address) override;
 
  private:
   struct Retired {
@@ -103,11 +106,6 @@ class Win32Platform : public FormPlatform {
   using FormPlatform::TargetOf;
   const Target* TargetOf(HWND hwnd) const;
   Win32ControlRecord* ControlOf(HWND hwnd);
-  // The control a property call addresses; nullptr for the window itself. Ends the process with
-  // the fatal error when the window is not loaded or the control does not exist.
-  Win32ControlRecord* ControlForProperty(Win32WindowRecord& window, std::string_view control,
-                                         Prop prop);
-  Win32WindowRecord& WindowForProperty(std::string_view window);
 
   void BuildControls(Win32WindowRecord& record);
   void Attach(HWND hwnd, const std::string& window, const std::string& control);
@@ -117,8 +115,6 @@ class Win32Platform : public FormPlatform {
   // The posted destruction of the window loaded with serial.
   void DestroyPosted(std::uint64_t serial);
 
-  std::int32_t GetWindowInt(Win32WindowRecord& window, Prop prop);
-  void SetWindowInt(Win32WindowRecord& window, Prop prop, std::int32_t value);
   void SetTopMost(Win32WindowRecord& window, bool on);
 
   static Win32Platform* current_;
