@@ -32,6 +32,14 @@ stop_pid() {  # stop_pid PID: SIGTERM, then SIGKILL after a grace period
   return 0
 }
 
+stop_pidfile() {  # stop_pidfile FILE: stop_pid on the number FILE holds; FILE goes
+  local file=$1 pid
+  [ -f "$file" ] || return 0
+  pid=$(cat "$file")
+  rm -f "$file"
+  stop_pid "$pid"
+}
+
 wait_until() {  # wait_until SECONDS COMMAND...: polls every 0.2 s; false when time ran out
   local deadline=$((SECONDS + $1))
   shift

@@ -11,19 +11,8 @@ action=$1
 state=$(mkdir -p "$2" && cd "$2" && pwd)
 dir="$state/sound"
 
-stop_pidfile() {
-  local file=$1 pid
-  [ -f "$file" ] || return 0
-  pid=$(cat "$file")
-  rm -f "$file"
-  kill -0 "$pid" 2>/dev/null || return 0
-  kill -TERM "$pid" 2>/dev/null
-  for _ in $(seq 30); do
-    kill -0 "$pid" 2>/dev/null || return 0
-    sleep 0.1
-  done
-  kill -KILL "$pid" 2>/dev/null
-}
+# shellcheck source=tests/support/script_helpers.sh
+. "$(dirname "$0")/../support/script_helpers.sh"
 
 stop() {
   rm -f "$dir/env"
