@@ -11,11 +11,11 @@
 // loaded. While a handler or dialog runs, the native windows of destroyed windows are kept, so a
 // handler never loses the window it runs for.
 //
-// The toolkit platform derives from it, keeps its own window record (derived from FormWindow)
-// and control records (derived from FormWindow and FormControl) and implements the hooks below:
-// build, show and bring forward a native window, make one modal, run the event loop until a
-// condition holds, post a destruction, retire and release native windows, read and write the
-// properties of native windows and controls, run the native dialogs and open an address.
+// The toolkit platform derives from it, keeps its own window and control records (derived from
+// FormWindow and FormControl) and implements the hooks below: build, show and bring forward a
+// native window, make one modal, run the event loop until a condition holds, post a destruction,
+// retire and release native windows, read and write the properties of native windows and
+// controls, run the native dialogs and open an address.
 #pragma once
 
 #include <cstdint>
