@@ -273,11 +273,12 @@ class ChatDeviceTest : public ::testing::TestWithParam<Kind> {
   }
 
   // The blocks of a recording wholly inside the effect; fails unless it lasted as long as it
-  // should.
+  // should, give or take the few blocks a busy machine drops (a server that has just restarted
+  // may drop 150 ms of the first second).
   std::vector<std::size_t> EffectBlocks(const ChatRecording& recording, const char* what) {
     std::vector<std::size_t> blocks = recording.BlocksWith(kEffect, 0.1);
     const auto expected = static_cast<std::size_t>(kEffectSeconds / ChatRecording::kBlockSeconds);
-    EXPECT_GE(blocks.size() + 2, expected) << "the effect is missing from " << what;
+    EXPECT_GE(blocks.size() + 4, expected) << "the effect is missing from " << what;
     if (blocks.size() > 2) {
       blocks.erase(blocks.begin());
       blocks.pop_back();
