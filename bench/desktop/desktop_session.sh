@@ -7,6 +7,16 @@
 # Every process started here is remembered by its id (sound servers by their process group) and
 # ended by session_end, which runs on exit. Logs go to $session_dir, kept when KEEP_SESSION=1.
 
+# stop_pid, wait_until: beside this file in the build's bin folder, in tests/support/ in the sources.
+_session_here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+if [ -f "$_session_here/process_helpers.sh" ]; then
+  # shellcheck source=tests/support/process_helpers.sh
+  . "$_session_here/process_helpers.sh"
+else
+  # shellcheck source=tests/support/process_helpers.sh
+  . "$_session_here/../../tests/support/process_helpers.sh"
+fi
+
 session_dir=""
 declare -a session_pids=()   # stopped in reverse order
 declare -a session_groups=() # process groups (sound servers)
@@ -21,51 +31,16 @@ session_begin() {  # session_begin TAG
   unset QT_QPA_PLATFORMTHEME QT_STYLE_OVERRIDE SESSION_MANAGER
 }
 
-session_stop_pid() {  # SIGTERM, SIGKILL after a grace period
-  local pid=$1
-  kill -0 "$pid" 2>/dev/null || return 0
-  kill -TERM "$pid" 2>/dev/null
-  for _ in $(seq 30); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -KILL "$pid" 2>/dev/null
-  wait "$pid" 2>/dev/null
-  return 0
-}
-
-session_stop_group() {
-  local group=$1
-  kill -0 -- "-$group" 2>/dev/null || return 0
-  kill -TERM -- "-$group" 2>/dev/null
-  for _ in $(seq 30); do
-    kill -0 -- "-$group" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -KILL -- "-$group" 2>/dev/null
-  wait "$group" 2>/dev/null
-  return 0
-}
-
 session_end() {
   local i
-  for ((i = ${#session_pids[@]} - 1; i >= 0; i--)); do session_stop_pid "${session_pids[i]}"; done
-  for group in "${session_groups[@]}"; do session_stop_group "$group"; done
+  for ((i = ${#session_pids[@]} - 1; i >= 0; i--)); do stop_pid "${session_pids[i]}"; done
+  for group in "${session_groups[@]}"; do stop_pid "-$group"; done
   session_pids=() session_groups=()
   if [ -n "$session_dir" ] && [ "${KEEP_SESSION:-0}" != 1 ]; then
     rm -rf "$session_dir"
   elif [ -n "$session_dir" ]; then
     echo "logs kept in $session_dir" >&2
   fi
-}
-
-wait_until() {  # wait_until SECONDS COMMAND...: polls every 0.1 s
-  local deadline=$((SECONDS + $1))
-  shift
-  while ! "$@"; do
-    [ $SECONDS -ge $deadline ] && return 1
-    sleep 0.1
-  done
 }
 
 session_fail() {
@@ -135,7 +110,7 @@ start_pipewire() {
 
 stop_sound_server() {
   [ -n "$sound_server_pgid" ] || return 0
-  session_stop_group "$sound_server_pgid"
+  stop_pid "-$sound_server_pgid"
   local kept=()
   for group in "${session_groups[@]}"; do
     [ "$group" != "$sound_server_pgid" ] && kept+=("$group")

@@ -94,7 +94,7 @@ for display in "${displays[@]}"; do
 done
 sleep 1.5
 measure "covered by another window"
-for pid in "${covers[@]}"; do session_stop_pid "$pid"; done
+for pid in "${covers[@]}"; do stop_pid "$pid"; done
 sleep 1
 # A sound played and stopped, then out of sight: only the audio side is left.
 for i in "${!displays[@]}"; do

@@ -75,6 +75,6 @@ for server in "${server_list[@]}"; do
   "$probe" --monitor "$BENCH_SINK.monitor" --sink "$BENCH_SINK" --file "$file" \
     --rounds "$rounds" --idle "$idle" --idle-seconds "$idle_seconds" --press-ms "$press_ms" \
     --raw "$session_dir/trials-$server.tsv" "${args[@]}" || session_fail "the probe failed on $server"
-  for pid in "${pids[@]}"; do session_stop_pid "$pid"; done
+  for pid in "${pids[@]}"; do stop_pid "$pid"; done
   stop_sound_server
 done

@@ -19,32 +19,31 @@ die() {
   exit 1
 }
 
-stop_pid() {  # stop_pid PID: SIGTERM, then SIGKILL after a grace period
-  local pid=$1
-  [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null || return 0
-  kill -TERM "$pid" 2>/dev/null
-  for _ in $(seq 30); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -KILL "$pid" 2>/dev/null
-  wait "$pid" 2>/dev/null
-  return 0
+# stop_pid, stop_pidfile, wait_until
+# shellcheck source=tests/support/process_helpers.sh
+. "$(dirname "${BASH_SOURCE[0]}")/process_helpers.sh"
+
+# For a script run as "NAME start|stop STATE_DIR" that defines stop(): "stop" stops and ends the
+# script, "start" goes on, anything else ends it with the usage.
+start_or_stop() {
+  case $1 in
+    stop)
+      stop
+      exit 0
+      ;;
+    start) ;;
+    *)
+      echo "usage: $0 start|stop STATE_DIR" >&2
+      exit 2
+      ;;
+  esac
 }
 
-stop_pidfile() {  # stop_pidfile FILE: stop_pid on the number FILE holds; FILE goes
-  local file=$1 pid
-  [ -f "$file" ] || return 0
-  pid=$(cat "$file")
-  rm -f "$file"
-  stop_pid "$pid"
-}
-
-wait_until() {  # wait_until SECONDS COMMAND...: polls every 0.2 s; false when time ran out
-  local deadline=$((SECONDS + $1))
+# needs_tools WHAT TOOL...: says SKIPPED and ends with 0 unless every tool is installed.
+needs_tools() {
+  local what=$1 tool
   shift
-  while ! "$@"; do
-    [ $SECONDS -ge $deadline ] && return 1
-    sleep 0.2
+  for tool in "$@"; do
+    command -v "$tool" >/dev/null || skip "$tool is not installed; $what"
   done
 }

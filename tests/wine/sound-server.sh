@@ -25,24 +25,8 @@ stop() {
   return 0
 }
 
-case $action in
-  stop)
-    stop
-    exit 0
-    ;;
-  start) ;;
-  *)
-    echo "usage: $0 start|stop STATE_DIR" >&2
-    exit 2
-    ;;
-esac
-
-for tool in pulseaudio pactl parec; do
-  if ! command -v $tool >/dev/null; then
-    echo "SKIPPED: $tool is not installed; the Windows sound tests need PulseAudio"
-    exit 0
-  fi
-done
+start_or_stop "$action"
+needs_tools "the Windows sound tests need PulseAudio" pulseaudio pactl parec
 stop  # what an interrupted run left behind
 rm -rf "$dir"
 mkdir -p "$dir"

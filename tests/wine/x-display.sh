@@ -21,24 +21,8 @@ stop() {
   return 0
 }
 
-case $action in
-  stop)
-    stop
-    exit 0
-    ;;
-  start) ;;
-  *)
-    echo "usage: $0 start|stop STATE_DIR" >&2
-    exit 2
-    ;;
-esac
-
-for tool in Xvfb openbox xprop; do
-  if ! command -v $tool >/dev/null; then
-    echo "SKIPPED: $tool is not installed; the Windows window tests need an X display"
-    exit 0
-  fi
-done
+start_or_stop "$action"
+needs_tools "the Windows window tests need an X display" Xvfb openbox xprop
 stop  # what an interrupted run left behind
 rm -rf "$dir"
 mkdir -p "$dir"

@@ -1,5 +1,6 @@
 // Shared pieces of the Qt platform tests: a fresh QtPlatform per test on the one QApplication
-// of the test program, the test seam armed, and small builders for form tables.
+// of the test program, the test seam armed; the builders for form tables come from
+// tests/platform/form_builders.h.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,32 +17,9 @@
 
 #include "platform/core/platform_seam.h"
 #include "platform/qt/qt_platform.h"
+#include "tests/platform/form_builders.h"
 
 namespace kalvor::test {
-
-inline ControlDef Control(std::string name, ControlKind kind, int x, int y, int w, int h,
-                          std::string caption = {}, std::string parent = {}, int page = 0) {
-  ControlDef def;
-  def.name = std::move(name);
-  def.kind = kind;
-  def.x = x;
-  def.y = y;
-  def.w = w;
-  def.h = h;
-  def.caption = std::move(caption);
-  def.parent = std::move(parent);
-  def.page = page;
-  return def;
-}
-
-inline FormDef Form(std::string name, int outerWidth, int outerHeight, bool visible = true) {
-  FormDef form;
-  form.name = std::move(name);
-  form.outerWidth = outerWidth;
-  form.outerHeight = outerHeight;
-  form.visible = visible;
-  return form;
-}
 
 // Runs posted events, deferred deletions included.
 inline void Settle() {

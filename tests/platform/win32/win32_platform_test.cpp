@@ -18,6 +18,7 @@
 #include "platform/hotkeys/global_hotkey_service.h"
 #include "platform/win32/win32_dpi.h"
 #include "platform/win32/win32_platform.h"
+#include "tests/platform/form_builders.h"
 
 namespace kalvor {
 namespace {
@@ -25,20 +26,7 @@ namespace {
 constexpr std::string_view kMain = "主窗口";
 constexpr std::string_view kDialog = "对话框";
 
-ControlDef Control(std::string name, ControlKind kind, int x, int y, int w, int h,
-                   std::string caption = {}, std::string parent = {}, int page = 0) {
-  ControlDef def;
-  def.name = std::move(name);
-  def.kind = kind;
-  def.x = x;
-  def.y = y;
-  def.w = w;
-  def.h = h;
-  def.caption = std::move(caption);
-  def.parent = std::move(parent);
-  def.page = page;
-  return def;
-}
+using test::Control;
 
 FormDef MainForm() {
   FormDef form{
